@@ -1,0 +1,32 @@
+// Time: the clock with its sleep, and one-shot timers. Every wait of the program goes through
+// here so that tests can run in virtual time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace zentory {
+
+class IClock {
+ public:
+  virtual ~IClock() = default;
+  // Milliseconds since an arbitrary start; never goes back.
+  virtual std::int64_t NowMs() = 0;
+  // Blocks the calling thread for MS milliseconds.
+  virtual void SleepMs(std::int64_t ms) = 0;
+};
+
+using TimerId = std::uint32_t;  // 0 = no timer
+
+class ITimerService {
+ public:
+  virtual ~ITimerService() = default;
+  // Runs CALLBACK once, DELAYMS milliseconds from now, on the timer thread. Returns 0 when the
+  // timer cannot be started.
+  virtual TimerId StartOneShot(std::int64_t delayMs, std::function<void()> callback) = 0;
+  // Cancels a timer. Returns true when the callback had not started and now never will; false
+  // when it has already run (Cancel then waits until it has returned) or the id is unknown.
+  virtual bool Cancel(TimerId id) = 0;
+};
+
+}  // namespace zentory

@@ -1,0 +1,33 @@
+// A MIDI output port.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zentory {
+
+class IMidiPort {
+ public:
+  virtual ~IMidiPort() = default;
+  // Sends a short message packed as status | data1 << 8 | data2 << 16.
+  virtual bool ShortMessage(std::uint32_t message) = 0;
+  // Sends a complete system-exclusive message (0xF0 ... 0xF7).
+  virtual bool SysEx(std::span<const std::uint8_t> data) = 0;
+  // Silences every channel (all notes off, controllers reset).
+  virtual bool Reset() = 0;
+};
+
+class IMidiOutput {
+ public:
+  virtual ~IMidiOutput() = default;
+  virtual int DeviceCount() = 0;
+  virtual std::vector<std::string> DeviceNames() = 0;
+  // Opens port ID (-1 = the default port); nothing when it cannot be opened. Closing is
+  // destroying the port.
+  virtual std::unique_ptr<IMidiPort> Open(int id) = 0;
+};
+
+}  // namespace zentory

@@ -1,0 +1,23 @@
+// CP932 (Windows Japanese) <-> UTF-8. Inside the program text is UTF-8; CP932 is used where bytes
+// leave or enter it: file fields, MIDI text events and byte limits.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zentory {
+
+// Decodes CP932 bytes. A byte sequence that is not CP932 becomes U+FFFD; decoding never fails.
+std::string Cp932ToUtf8(std::string_view cp932);
+
+// Encodes UTF-8 text. A character CP932 cannot hold becomes '?'.
+std::string Utf8ToCp932(std::string_view utf8);
+
+// Encodes UTF-8 text and keeps at most MAXBYTES bytes, never splitting a double-byte character.
+std::string Utf8ToCp932Limited(std::string_view utf8, std::size_t maxBytes);
+
+// The number of CP932 bytes TEXT takes.
+std::size_t Cp932Length(std::string_view utf8);
+
+}  // namespace zentory

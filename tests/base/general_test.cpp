@@ -1,0 +1,110 @@
+#include "base/general.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/text_codec.h"
+#include "platform/fakes/fakes.h"
+
+namespace zentory {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("zentory_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Path(const char* name) const { return (dir_ / name).string(); }
+  void Write(const char* name, std::size_t n) {
+    std::ofstream(Path(name), std::ios::binary) << std::string(n, 'x');
+  }
+  fs::path dir_;
+  FakeMessageBox box_;
+  ScopedMessageBoxTarget scope_{&box_};
+};
+
+TEST_F(FilesTest, ReadExactOfShortFileReportsTooLargeAndSucceeds) {
+  Write("short", 10);
+  std::vector<std::uint8_t> block(284, 0xEE);
+  std::size_t got = 0;
+  EXPECT_TRUE(ReadExact(Path("short"), block, &got));
+  EXPECT_EQ(got, 10u);
+  EXPECT_EQ(block[9], 'x');
+  EXPECT_EQ(block[10], 0xEE);  // nothing written past what was read
+  ASSERT_EQ(box_.Boxes().size(), 1u);
+  EXPECT_EQ(box_.Boxes()[0], "GENE0100000A データが大きすぎます。");
+}
+
+TEST_F(FilesTest, MissingFilesAndDirectories) {
+  std::vector<std::uint8_t> out{1, 2, 3};
+  EXPECT_FALSE(FileExists(Path("none")));
+  EXPECT_FALSE(FileExists(dir_.string()));
+  EXPECT_EQ(GetFileSize32(dir_.string()), 0u);  // a directory: 0, no report
+  EXPECT_TRUE(box_.Boxes().empty());
+
+  EXPECT_FALSE(ReadWholeFile(Path("none"), out, 100));
+  EXPECT_TRUE(out.empty());
+  ASSERT_EQ(box_.Boxes().size(), 2u);  // the path alone, then GENE 01000007
+  EXPECT_EQ(box_.Boxes()[0], Path("none"));
+  EXPECT_EQ(box_.Boxes()[1].substr(0, 12), "GENE01000007");
+}
+
+TEST_F(FilesTest, ReadWholeFileStopsAtCapacity) {
+  Write("f", 1000);
+  std::vector<std::uint8_t> out;
+  EXPECT_TRUE(ReadWholeFile(Path("f"), out, 600));
+  EXPECT_EQ(out.size(), 600u);
+  EXPECT_TRUE(ReadWholeFile(Path("f"), out, 1 << 20));
+  EXPECT_EQ(out.size(), 1000u);
+  EXPECT_EQ(GetFileSize32(Path("f")), 1000u);
+  EXPECT_TRUE(box_.Boxes().empty());
+}
+
+TEST_F(FilesTest, WriteIntoMissingFolderFailsAndKeepsOldFileOnFailure) {
+  std::vector<std::uint8_t> data{1, 2, 3};
+  EXPECT_FALSE(WriteWholeFile(Path("no/such/dir/file"), data));
+  ASSERT_EQ(box_.Boxes().size(), 1u);
+  EXPECT_EQ(box_.Boxes()[0].substr(0, 12), "GENE01000007");
+
+  Write("keep", 5);
+  fs::create_directory(Path("keep.tmp~"));  // the temporary name is taken: the write must fail
+  EXPECT_FALSE(WriteWholeFile(Path("keep"), data));
+  EXPECT_EQ(fs::file_size(Path("keep")), 5u);
+
+  fs::remove(Path("keep.tmp~"));
+  EXPECT_TRUE(WriteWholeFile(Path("keep"), data));
+  EXPECT_EQ(fs::file_size(Path("keep")), 3u);
+  EXPECT_FALSE(fs::exists(Path("keep.tmp~")));
+}
+
+TEST(AppPath, NoDoubledSeparatorAtRoot) {
+  EXPECT_EQ(JoinAppPath("/", "setup.ini"), "/setup.ini");
+  EXPECT_EQ(JoinAppPath("/home/u", "setup.ini"), "/home/u/setup.ini");
+  EXPECT_EQ(JoinAppPath("C:\\", "setup.ini"), "C:\\setup.ini");
+}
+
+TEST(TextCodec, RoundTripsJapaneseAndLimitsWithoutSplitting) {
+  std::string utf8 = "ニューのN";
+  std::string sjis = Utf8ToCp932(utf8);
+  EXPECT_EQ(sjis, "\x83\x6A\x83\x85\x81\x5B\x82\xCC" "N");
+  EXPECT_EQ(Cp932ToUtf8(sjis), utf8);
+  // Half-width katakana and the CP932 extensions (NEC special characters) survive.
+  EXPECT_EQ(Cp932ToUtf8(Utf8ToCp932("ｱｺｰｽﾃｨｯｸ ①")), "ｱｺｰｽﾃｨｯｸ ①");
+  EXPECT_EQ(Utf8ToCp932Limited("あいう", 5), "\x82\xA0\x82\xA2");  // 4 bytes, not 5
+  EXPECT_EQ(Utf8ToCp932Limited(std::string(300, 'a'), 254).size(), 254u);
+  // Broken input never fails.
+  EXPECT_EQ(Cp932ToUtf8("A\x82"), "A\xEF\xBF\xBD");
+  EXPECT_EQ(Utf8ToCp932("\xF0\x9F\x8E\xB5x"), "?x");
+}
+
+}  // namespace
+}  // namespace zentory
