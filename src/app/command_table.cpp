@@ -1,0 +1,153 @@
+#include "app/command_table.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "base/general.h"
+#include "base/text_codec.h"
+
+namespace zentory {
+
+namespace {
+
+// Every text this module says.
+constexpr const char* kShiftText = " シフト";
+constexpr const char* kControlText = " コントロール";
+constexpr const char* kAltText = " アルト";
+constexpr const char* kKeySeparator = " ";
+constexpr const char* kFunctionKeyPattern = "ファンクション%d";
+
+struct NamedKey {
+  int key;
+  const char* name;
+};
+constexpr NamedKey kNamedKeys[] = {
+    {0x20, "スペース"},   {0x25, "左カーソル"}, {0x26, "上カーソル"},
+    {0x27, "右カーソル"}, {0x28, "下カーソル"}, {0xC0, "アットマーク"},
+};
+constexpr int kKeyF1 = 0x70;
+constexpr int kKeyF12 = 0x7B;
+
+constexpr std::size_t kCountBytes = 4;
+constexpr std::size_t kHintOffset = 20;
+constexpr std::size_t kHintBytes = 256;
+static_assert(kHintOffset + kHintBytes == kShortcutRowBytes);
+
+// Rows as the file holds them. Returns false when the data cannot hold the rows its count
+// promises (or is too short for a count); the bytes are never read past DATA's end.
+bool DecodeShortcutFile(const std::vector<std::uint8_t>& data, std::vector<KeyAssignment>& rows) {
+  if (data.size() < kCountBytes) return false;
+  std::int32_t count = LoadLe32(data.data());
+  if (count < 0) return false;
+  std::uint64_t needed = kCountBytes + kShortcutRowBytes * static_cast<std::uint64_t>(count);
+  if (needed > data.size()) return false;
+  rows.clear();
+  rows.reserve(static_cast<std::size_t>(count));
+  for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+    const std::uint8_t* p = data.data() + kCountBytes + kShortcutRowBytes * i;
+    const char* hint = reinterpret_cast<const char*>(p + kHintOffset);
+    // A hint that fills its field without a terminator ends at the field's end.
+    std::size_t hintLength = ::strnlen(hint, kHintBytes);
+    rows.push_back(KeyAssignment{LoadLe32(p), LoadLe32(p + 4), LoadLe32(p + 8), LoadLe32(p + 12),
+                                 LoadLe32(p + 16),
+                                 Cp932ToUtf8(std::string_view(hint, hintLength))});
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<CommandEntry> CommandsOfCategory(int category) {
+  std::vector<CommandEntry> out;
+  for (const CommandEntry& e : CommandEntries()) {
+    if (e.category == category) out.push_back(e);
+  }
+  return out;
+}
+
+const CommandEntry* FindCommandEntry(int command) {
+  for (const CommandEntry& e : CommandEntries()) {
+    if (e.command == command) return &e;
+  }
+  return nullptr;
+}
+
+CKeyTable::CKeyTable() : rows_(BuiltInKeyAssignments()) {}
+
+void CKeyTable::Load(const std::string& path) {
+  rows_ = BuiltInKeyAssignments();
+  std::error_code ec;
+  bool present = std::filesystem::exists(path, ec) || ec;
+  if (!present) {
+    // Only a missing file is created; an existing one is never replaced, even when unreadable.
+    WriteWholeFile(path, EncodeShortcutFile(rows_));
+    return;
+  }
+  std::vector<std::uint8_t> data;
+  std::vector<KeyAssignment> rows;
+  // ReadWholeFile reports an open failure itself (the path, then GENE 01000007).
+  if (!ReadWholeFile(path, data, GetFileSize32(path)) || !DecodeShortcutFile(data, rows)) {
+    GeneralError(gene::kFileSize);
+    return;
+  }
+  rows_ = std::move(rows);
+}
+
+const KeyAssignment* CKeyTable::Find(int key, int ctrl, int shift, int alt) const {
+  for (const KeyAssignment& row : rows_) {
+    if (row.key == key && row.ctrl == ctrl && row.shift == shift && row.alt == alt) return &row;
+  }
+  return nullptr;
+}
+
+std::vector<std::uint8_t> EncodeShortcutFile(const std::vector<KeyAssignment>& rows) {
+  std::vector<std::uint8_t> out(kCountBytes + kShortcutRowBytes * rows.size());
+  StoreLe32(out.data(), static_cast<std::int32_t>(rows.size()));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const KeyAssignment& row = rows[i];
+    std::uint8_t* p = out.data() + kCountBytes + kShortcutRowBytes * i;
+    StoreLe32(p, row.command);
+    StoreLe32(p + 4, row.ctrl);
+    StoreLe32(p + 8, row.shift);
+    StoreLe32(p + 12, row.alt);
+    StoreLe32(p + 16, row.key);
+    // One byte of the field stays for the terminator; the rest is already zero.
+    std::string hint = Utf8ToCp932Limited(row.hint, kHintBytes - 1);
+    std::memcpy(p + kHintOffset, hint.data(), hint.size());
+  }
+  return out;
+}
+
+std::string SpokenKeyName(int key) {
+  for (const NamedKey& k : kNamedKeys) {
+    if (k.key == key) return k.name;
+  }
+  if (key >= kKeyF1 && key <= kKeyF12) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, kFunctionKeyPattern, key - kKeyF1 + 1);
+    return buffer;
+  }
+  // Any other key reads as the character whose single-byte code is the key code's low byte.
+  auto byte = static_cast<char>(static_cast<unsigned char>(key & 0xFF));
+  if (byte == '\0') return {};
+  if (static_cast<unsigned char>(byte) < 0x80) return std::string(1, byte);
+  return Cp932ToUtf8(std::string_view(&byte, 1));
+}
+
+std::string SpokenCommandItem(const CommandEntry& entry, const CKeyTable& keys) {
+  std::string text = entry.description;
+  for (const KeyAssignment& row : keys.Rows()) {
+    if (row.command != entry.command) continue;
+    if (row.shift == 1) text += kShiftText;
+    if (row.ctrl == 1) text += kControlText;
+    if (row.alt == 1) text += kAltText;
+    text += kKeySeparator;
+    text += SpokenKeyName(row.key);
+  }
+  return text;
+}
+
+}  // namespace zentory
