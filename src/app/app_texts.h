@@ -1,0 +1,74 @@
+// Every text the main window and its commands show or speak, in one place, exactly as the user
+// hears it (UTF-8). Texts with a %d take one decimal number (see FormatNumbers).
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+namespace zentory::texts {
+
+inline constexpr const char* kWindowTitle = "ゼントリー";
+inline constexpr const char* kTestSpeech = "あいうえお";
+
+// Start-up, quit and the posted messages.
+inline constexpr const char* kNewSong = "曲を新規作成しました。";
+inline constexpr const char* kQuit = "終了します。";
+inline constexpr const char* kPlaybackEnded = "再生が終了しました。";
+inline constexpr const char* kVelocityTooLow = "ベロシティの値が低すぎます。";
+// Shown when the keyboard cannot be taken: without it no command can be reached.
+inline constexpr const char* kNoKeyboard =
+    "キーボードの入力を受け取れませんでした。キー操作による編集はできません。";
+
+// The small commands of the settings category.
+inline constexpr const char* kVersion = "バージョン1.09";
+inline constexpr const char* kMenuSoundOff = "メニューの背景音をオフにしました。";
+inline constexpr const char* kMenuSoundOn = "メニューの背景音をオンにしました。";
+inline constexpr const char* kFullReading = "全部読みを設定しました。";
+inline constexpr const char* kAbbreviatedReading = "省略読みを設定しました。";
+inline constexpr const char* kSixteenthUnit = "１６分音符単位読み";
+inline constexpr const char* kTickUnit = "チック単位読みを設定しました。";
+inline constexpr const char* kKeyboardInputMode = "キーボード入力モードに切り替えました。";
+inline constexpr const char* kMmlInputMode = "MML入力モードに切り替えました。";
+
+// Channels and tracks.
+inline constexpr const char* kChannelNumber = "チャネル[%d]";
+inline constexpr const char* kChannelOn = " オン";
+inline constexpr const char* kChannelOff = " オフ";
+inline constexpr const char* kMasterTrack = "マスタートラック";
+inline constexpr const char* kNoTrackOnChannel =
+    "指定されたチャネルに割り当てられたトラックがありませんでした。";
+inline constexpr const char* kTrackAndChannel = "トラック[%d] チャネル[%d] ";
+inline constexpr const char* kTrackAdded = "追加したトラック[%d]の編集を行います。";
+inline constexpr const char* kTooManyTracks = "これ以上トラックを追加できません。";
+inline constexpr const char* kCannotDeleteMaster = "マスタートラックは削除できません。";
+inline constexpr const char* kOnlyMasterLeft = "マスタートラックが編集対象のトラックです。";
+inline constexpr const char* kTracksLeft =
+    "マスタートラックを含めて、トラックの数が%dになりました。トラック1が編集対象のトラックです。";
+
+// Notices before a dialog that takes the keyboard away from the voice guidance.
+inline constexpr const char* kTextDialogNotice =
+    "文字入力のダイアログを表示します。以降、ダイアログを閉じるまで音声案内は行われません。";
+inline constexpr const char* kOpenDialogNotice =
+    "ファイルを読み込むダイアログを表示します。以降、ダイアログを閉じるまで音声案内は行われません"
+    "。";
+inline constexpr const char* kSaveDialogNotice =
+    "ファイルを保存するダイアログを表示します。以降、ダイアログを閉じるまで音声案内は行われません"
+    "。";
+
+// Messages of the key-script front end (standard error, English: they are for the script's
+// author, not part of the spoken guidance).
+inline constexpr const char* kScriptUsage =
+    "usage: zentory [--script FILE|-] [--midi none|embedded|N] [--speech none|embedded|speechd]\n";
+inline constexpr const char* kScriptUnknownKey = "unknown key name";
+inline constexpr const char* kScriptUnknownDirective = "unknown directive";
+inline constexpr const char* kScriptBadWait = "@wait needs a number of milliseconds";
+inline constexpr const char* kScriptDialogMismatch = "answer does not fit the dialog; cancelled";
+inline constexpr const char* kScriptCannotOpen = "cannot open the script";
+inline constexpr const char* kScriptNoWindow =
+    "zentory: this build has no window; run it with --script FILE\n";
+inline constexpr const char* kScriptBackendMissing = "not built in this program; using none";
+
+// TEMPLATE with its %d placeholders replaced by VALUES, in order.
+std::string FormatNumbers(const char* templateText, std::initializer_list<long long> values);
+
+}  // namespace zentory::texts

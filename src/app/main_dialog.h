@@ -1,0 +1,194 @@
+// The main window object: owner of everything long-lived (settings, key table, edit position,
+// song, voice, hook), the key routing of edit and menu mode, and the commands that only switch a
+// setting or the edit target. Front ends (the Qt window, the key-script runner) drive it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/command_table.h"
+#include "app/keyboard_hook.h"
+#include "base/ports/audio_output.h"
+#include "base/ports/clock.h"
+#include "base/ports/dialogs.h"
+#include "base/ports/key_source.h"
+#include "base/ports/main_window_post.h"
+#include "base/ports/midi_port.h"
+#include "base/ports/mixer.h"
+#include "base/ports/speech.h"
+#include "base/ports/window_view.h"
+#include "edit/edit_position.h"
+#include "edit/settings_block.h"
+
+namespace zentory {
+
+class CSpeechCommon;
+
+// Everything the main window talks to. Not owned; the front end keeps them alive for the run.
+struct Platform {
+  IWindowView* view = nullptr;      // required
+  IKeySource* keys = nullptr;       // required
+  IDialogs* dialogs = nullptr;      // required
+  ISpeechSynth* speech = nullptr;   // null: no voice (a box says so once, texts still shown)
+  IClock* clock = nullptr;          // required
+  ITimerService* timers = nullptr;  // required
+  IMainWindowPost* post = nullptr;  // required
+  IMidiOutput* midi = nullptr;      // may be null: nothing is sent
+  IAudioOutput* audio = nullptr;    // may be null
+  IMixer* mixer = nullptr;          // may be null
+  std::string appDir;               // setup.ini, shortcut.dat, menu.wav live here
+};
+
+// Menu mode: the category browsed and the command selected in it.
+struct MenuState {
+  int category = 1;                    // 1..8
+  int selected = -1;                   // index into commands; -1 = nothing selected yet
+  std::vector<CommandEntry> commands;  // the category's commands in table order
+};
+
+namespace command {
+inline constexpr int kNewSong = 0x101;
+inline constexpr int kQuit = 0x116;
+inline constexpr int kAddTrack = 0x201;
+inline constexpr int kDeleteTrack = 0x204;
+inline constexpr int kMasterTrack = 0x20B;
+inline constexpr int kAnnouncePosition = 0x501;
+inline constexpr int kInputMode = 0x601;
+inline constexpr int kPositionUnit = 0x604;
+inline constexpr int kReadingStyle = 0x606;
+inline constexpr int kMenuSound = 0x608;
+inline constexpr int kVersion = 0x611;
+inline constexpr int kTargetChannelFirst = 0x701;  // .. 0x710
+inline constexpr int kPlayStateFirst = 0x721;      // .. 0x730
+}  // namespace command
+
+// True for every CommandId the command table knows (those of later features included).
+bool IsKnownCommand(int command);
+
+inline constexpr int kChannelTableSize = 256;
+inline constexpr int kMasterChannel = 255;
+inline constexpr int kMaxTracks = 65;  // the master track included
+
+class CMainDialog : public IKeySink {
+ public:
+  explicit CMainDialog(const Platform& platform);
+  ~CMainDialog() override;  // calls Shutdown() if it has not run
+  CMainDialog(const CMainDialog&) = delete;
+  CMainDialog& operator=(const CMainDialog&) = delete;
+
+  // The start-up steps: voice, settings, hook with the main key handler, key table, MIDI output,
+  // the new song (announced), note-entry defaults. Runs once.
+  void Start();
+  // The shutdown steps, once: hook removed, voice destroyed, setup.ini written (slider positions
+  // first), key table, MIDI output and song freed. Nothing reacts to keys afterwards.
+  void Shutdown();
+  bool Started() const { return started_; }
+  bool ShutDown() const { return shutDown_; }
+
+  // Window events the front end forwards. Keys normally arrive through the key source the hook
+  // installs; these two are the same entry for a front end that delivers keys itself (they are
+  // dropped while the hook is removed, as during a modal dialog).
+  void OnKeyDown(int key, int ctrl, int shift, int alt) override;
+  void OnKeyUp(int key, int ctrl, int shift, int alt) override;
+  void OnTestButton();  // speaks "あいうえお", guide text unchanged
+  void OnVoiceSelected();
+  void OnFormatSelected();
+  void OnRateSlider(int position);
+  void OnVolumeSlider(int position);
+  void OnPosted(int message);  // kMsgPlaybackEnded / kMsgVelocityTooLow, on the UI thread
+  // Quit (Ctrl+Q) announces, waits 4000 ms on the clock, then calls view->Close(); the front end
+  // then closes the window and calls Shutdown() (it must not destroy this object from inside
+  // Close(): the key handler is still returning). The OK button / close box: the front end calls
+  // Shutdown() directly (no announcement).
+
+  // Speaks TEXT (cutting off what is being said) and shows it as the guide text. The empty text
+  // silences and empties the guide.
+  void Announce(std::string_view text);
+  // Rewrites the two status fields from the edit position.
+  void UpdateStatusFields();
+
+  // The handler of edit and menu mode.
+  void MainKeyHandler(int key, int ctrl, int shift, int alt);
+  // Runs one command; an unknown id does nothing.
+  void ExecuteCommand(int command);
+
+  // Key-handler plumbing for value entries and dialogs.
+  CKeyboardHook& Hook() { return hook_; }
+  void RestoreMainKeyHandler();
+  // Remove, install, install HANDLER as the key-down handler, then announce PROMPT.
+  void BeginValueEntry(KeyHandler handler, std::string_view prompt);
+  // The three modal dialogs, run without guidance: the hook is removed, the notice announced,
+  // the dialog run, then the main handler restored. Results: nothing / empty text on cancel.
+  std::optional<std::string> RunOpenFileDialog(std::string_view defaultExtension,
+                                               std::string_view filter);
+  std::optional<std::string> RunSaveFileDialog(std::string_view defaultExtension,
+                                               std::string_view filter);
+  std::string RunTextInputDialog();  // at most 254 CP932 bytes
+
+  // Seams for note entry (keyboard and MML mode). OFFER gets (key, shift) of keys pressed without
+  // Ctrl and Alt in edit mode and returns true when it used the key; FLUSH commits pending notes
+  // before every command. Both may be empty.
+  using NoteEntryOffer = std::function<bool(int key, int shift)>;
+  void SetNoteEntry(NoteEntryOffer offer, std::function<void()> flush);
+
+  // State, for the commands of later features and for tests.
+  bool InMenuMode() const { return menuMode_; }
+  const MenuState& Menu() const { return menu_; }
+  bool MenuSoundPlaying() const { return menuSoundPlaying_; }
+  SettingsBlock& Settings() { return settings_; }
+  const SettingsBlock& Settings() const { return settings_; }
+  CEditPosition& Position() { return position_; }
+  const CEditPosition& Position() const { return position_; }
+  int ChannelPlayState(int channel) const { return channelPlayState_.at(channel); }
+  std::array<int, kChannelTableSize>& ChannelTable() { return channelTable_; }
+  int TrackCount() const { return trackCount_; }
+  const CKeyTable& KeyTable() const { return *keyTable_; }
+  const std::string& AppDir() const { return platform_.appDir; }
+  const Platform& Platforms() const { return platform_; }
+  std::string SettingsPath() const;
+  std::string ShortcutPath() const;
+  std::string MenuSoundPath() const;
+
+ private:
+  void NewSong();
+  void MenuNavigation(int key);
+  void EnterMenuMode();
+  void LeaveMenuMode(bool announceSilence);
+  void AnnounceCategory();
+  void AnnounceSelectedCommand();
+  void StartMenuSound();
+  void StopMenuSound();
+  void Quit();
+  void ToggleChannelPlayState(int channel);
+  void SelectTrackOfChannel(int channel);
+  void SelectMasterTrack();
+  void TrackSelectionFeedback();
+  void SendShort(int status, int data1, int data2);
+  std::string PositionWording() const;
+
+  Platform platform_;
+  CKeyboardHook hook_;
+  std::unique_ptr<CSpeechCommon> speech_;
+  std::unique_ptr<CKeyTable> keyTable_;
+  std::unique_ptr<IMidiPort> midiPort_;
+  SettingsBlock settings_{};
+  CEditPosition position_{};
+  std::array<int, kChannelTableSize> channelTable_{};
+  std::array<int, 16> channelPlayState_{};
+  int trackCount_ = 0;
+  bool menuMode_ = false;
+  MenuState menu_;
+  bool menuSoundPlaying_ = false;
+  NoteEntryOffer noteOffer_;
+  std::function<void()> noteFlush_;
+  bool started_ = false;
+  bool shutDown_ = false;
+};
+
+}  // namespace zentory
