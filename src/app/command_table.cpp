@@ -1,5 +1,6 @@
 #include "app/command_table.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -36,28 +37,6 @@ constexpr std::size_t kHintOffset = 20;
 constexpr std::size_t kHintBytes = 256;
 static_assert(kHintOffset + kHintBytes == kShortcutRowBytes);
 
-// Rows as the file holds them. Returns false when the data cannot hold the rows its count
-// promises (or is too short for a count); the bytes are never read past DATA's end.
-bool DecodeShortcutFile(const std::vector<std::uint8_t>& data, std::vector<KeyAssignment>& rows) {
-  if (data.size() < kCountBytes) return false;
-  std::int32_t count = LoadLe32(data.data());
-  if (count < 0) return false;
-  std::uint64_t needed = kCountBytes + kShortcutRowBytes * static_cast<std::uint64_t>(count);
-  if (needed > data.size()) return false;
-  rows.clear();
-  rows.reserve(static_cast<std::size_t>(count));
-  for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
-    const std::uint8_t* p = data.data() + kCountBytes + kShortcutRowBytes * i;
-    const char* hint = reinterpret_cast<const char*>(p + kHintOffset);
-    // A hint that fills its field without a terminator ends at the field's end.
-    std::size_t hintLength = ::strnlen(hint, kHintBytes);
-    rows.push_back(KeyAssignment{LoadLe32(p), LoadLe32(p + 4), LoadLe32(p + 8), LoadLe32(p + 12),
-                                 LoadLe32(p + 16),
-                                 Cp932ToUtf8(std::string_view(hint, hintLength))});
-  }
-  return true;
-}
-
 }  // namespace
 
 std::vector<CommandEntry> CommandsOfCategory(int category) {
@@ -73,6 +52,27 @@ const CommandEntry* FindCommandEntry(int command) {
     if (e.command == command) return &e;
   }
   return nullptr;
+}
+
+bool DecodeShortcutFile(const std::vector<std::uint8_t>& data, std::vector<KeyAssignment>& rows) {
+  if (data.size() < kCountBytes) return false;
+  std::int32_t count = LoadLe32(data.data());
+  if (count < 0) return false;
+  std::uint64_t needed = kCountBytes + kShortcutRowBytes * static_cast<std::uint64_t>(count);
+  if (needed > data.size()) return false;
+  rows.clear();
+  rows.reserve(static_cast<std::size_t>(count));
+  for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+    const std::uint8_t* p = data.data() + kCountBytes + kShortcutRowBytes * i;
+    const std::uint8_t* hint = p + kHintOffset;
+    // A hint that fills its field without a terminator ends at the field's end.
+    const std::uint8_t* hintEnd = std::find(hint, hint + kHintBytes, std::uint8_t{0});
+    rows.push_back(KeyAssignment{
+        LoadLe32(p), LoadLe32(p + 4), LoadLe32(p + 8), LoadLe32(p + 12), LoadLe32(p + 16),
+        Cp932ToUtf8(std::string_view(reinterpret_cast<const char*>(hint),
+                                     static_cast<std::size_t>(hintEnd - hint)))});
+  }
+  return true;
 }
 
 CKeyTable::CKeyTable() : rows_(BuiltInKeyAssignments()) {}

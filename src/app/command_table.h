@@ -62,6 +62,10 @@ class CKeyTable {
 // The bytes of a shortcut.dat holding ROWS: the count, then 276-byte rows with CP932 hints.
 std::vector<std::uint8_t> EncodeShortcutFile(const std::vector<KeyAssignment>& rows);
 inline constexpr std::size_t kShortcutRowBytes = 276;
+// The rows of a shortcut.dat image. False, ROWS untouched, when DATA is too short for a count,
+// the count is negative, or DATA cannot hold the rows the count promises; DATA is never read past
+// its end. Bytes after the last row are ignored; rows are taken without validation.
+bool DecodeShortcutFile(const std::vector<std::uint8_t>& data, std::vector<KeyAssignment>& rows);
 
 // The spoken key name of a virtual-key code ("スペース", "ファンクション3", "N", ...).
 std::string SpokenKeyName(int key);
