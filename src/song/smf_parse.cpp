@@ -1,0 +1,319 @@
+#include "song/smf_parse.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zentory::smf {
+
+namespace {
+// Track-module codes the tokenizer raises; their texts live with the track module.
+constexpr ErrorCode kTrackInternal = 0x0D000001;
+constexpr ErrorCode kUndefinedEvent = 0x0D000002;
+constexpr ErrorCode kBadTempo = 0x0D000005;
+constexpr ErrorCode kBadProgram = 0x0D00000C;
+constexpr ErrorCode kBadKey = 0x0D000017;
+constexpr ErrorCode kBadTimeSignature = 0x0D000027;
+
+constexpr std::int32_t kDefaultTempo = 500000;
+constexpr std::int32_t kFourFour = 4 * 256 + 4;
+
+bool IsStatusByte(std::uint8_t b) {
+  return (b >= 0x80 && b <= 0xEF) || b == 0xF0 || b == 0xF7 || b == 0xFF;
+}
+
+// Bytes a meta event of a fixed-length type takes from its 0xFF on; 0 for variable types.
+std::size_t FixedMetaSize(std::uint8_t type) {
+  switch (type) {
+    case 0x00:
+      return 5;
+    case 0x20:
+      return 4;
+    case 0x2F:
+      return 3;
+    case 0x51:
+      return 6;
+    case 0x54:
+      return 8;
+    case 0x58:
+      return 7;
+    case 0x59:
+      return 5;
+    default:
+      return 0;
+  }
+}
+
+bool IsKeptTextType(std::uint8_t type) {
+  return (type >= 0x01 && type <= 0x07) || type == 0x7F || type == 0x09;
+}
+}  // namespace
+
+std::uint32_t PeekBe16(std::span<const std::uint8_t> bytes, std::size_t at) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < 2; ++i) {
+    v = v << 8 | (at + i < bytes.size() ? bytes[at + i] : 0u);
+  }
+  return v;
+}
+
+std::uint32_t PeekBe32(std::span<const std::uint8_t> bytes, std::size_t at) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    v = v << 8 | (at + i < bytes.size() ? bytes[at + i] : 0u);
+  }
+  return v;
+}
+
+bool HasTagAt(std::span<const std::uint8_t> bytes, std::size_t at, const char (&tag)[5]) {
+  return at <= bytes.size() && bytes.size() - at >= 4 && std::memcmp(&bytes[at], tag, 4) == 0;
+}
+
+void AppendBe16(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  out.push_back(static_cast<std::uint8_t>(value >> 8));
+  out.push_back(static_cast<std::uint8_t>(value));
+}
+
+void AppendBe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  AppendBe16(out, value >> 16);
+  AppendBe16(out, value & 0xFFFF);
+}
+
+void AppendVlq(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  value = std::min(value, kMaxVlq);
+  if (value >= 1u << 21) out.push_back(static_cast<std::uint8_t>(0x80 | (value >> 21)));
+  if (value >= 1u << 14) out.push_back(static_cast<std::uint8_t>(0x80 | ((value >> 14) & 0x7F)));
+  if (value >= 1u << 7) out.push_back(static_cast<std::uint8_t>(0x80 | ((value >> 7) & 0x7F)));
+  out.push_back(static_cast<std::uint8_t>(value & 0x7F));
+}
+
+std::size_t VlqSize(std::span<const std::uint8_t> bytes, std::uint32_t* value) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < bytes.size() && i < 4; ++i) {
+    v = v << 7 | (bytes[i] & 0x7Fu);
+    if ((bytes[i] & 0x80) == 0) {
+      if (value != nullptr) *value = v;
+      return i + 1;
+    }
+  }
+  return 0;
+}
+
+bool HasMacBinaryPrefix(std::span<const std::uint8_t> image) {
+  return !HasTagAt(image, 0, "MThd") && HasTagAt(image, kMacBinaryPrefix, "MThd");
+}
+
+int ProbeFormat(std::vector<std::uint8_t>& image) {
+  if (HasMacBinaryPrefix(image)) {
+    image.erase(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(kMacBinaryPrefix));
+  }
+  const std::uint32_t format = PeekBe16(image, 8);
+  if ((format >> 8) != 0) return -1;
+  if (format == 0) return 0;
+  if (format == 1) return 1;
+  return -1;
+}
+
+std::int64_t TickLimitFor(std::int32_t division) {
+  const std::int64_t d = division > 0 ? division : 480;
+  return std::min<std::int64_t>(0x3FFFFFFF, std::int64_t{kMaxVlq} * d / 480);
+}
+
+void RawEvent::CopyData(std::uint8_t* out) const {
+  if (lead != 0) *out++ = lead;
+  if (!bytes.empty()) {
+    std::memcpy(out, bytes.data(), bytes.size());
+    out += bytes.size();
+  }
+  if (ownLength != 0) std::memcpy(out, own.data(), ownLength);
+}
+
+TrackTokenizer::Step TrackTokenizer::Stop(ErrorCode code) {
+  report_(code);
+  pos_ = body_.size();
+  return Step::kStopped;
+}
+
+TrackTokenizer::Step TrackTokenizer::Next(RawEvent& event) {
+  if (pos_ >= body_.size()) return Step::kEnd;
+  event = RawEvent{};
+
+  // Delta time. Over-long quantities saturate; the tick bound below then stops the track.
+  std::uint64_t delta = 0;
+  for (;;) {
+    if (pos_ >= body_.size()) return Stop(kTrackInternal);
+    const std::uint8_t b = body_[pos_++];
+    delta = std::min<std::uint64_t>(delta, 0xFFFFFFFFu) << 7 | (b & 0x7Fu);
+    if ((b & 0x80) == 0) break;
+  }
+  ticks_ += static_cast<std::int64_t>(std::min<std::uint64_t>(delta, 0xFFFFFFFFu));
+  if (ticks_ > tickLimit_) return Stop(kTrackInternal);
+  event.delta = static_cast<std::int32_t>(delta);
+  if (pos_ >= body_.size()) return Stop(kTrackInternal);
+
+  // A byte that is no status byte (a data byte, or a system common or real-time byte) is read as
+  // the first data byte of an event under the running status.
+  std::uint8_t status = body_[pos_];
+  if (IsStatusByte(status)) {
+    ++pos_;
+  } else {
+    status = running_;
+    if (status == 0) return Stop(kUndefinedEvent);
+  }
+
+  if (status == 0xFF) return ParseMeta(event);
+  running_ = status;
+
+  if (status == 0xF0) {
+    // The first 0xF7 ends the message, whatever its length quantity says.
+    const auto begin = body_.begin() + static_cast<std::ptrdiff_t>(pos_);
+    const auto end = std::find(begin, body_.end(), std::uint8_t{0xF7});
+    if (end == body_.end()) return Stop(kTrackInternal);
+    const std::size_t n = static_cast<std::size_t>(end - begin) + 1;
+    event.status = 0xF0;
+    event.lead = 0xF0;
+    event.bytes = body_.subspan(pos_, n);
+    pos_ += n;
+    return Step::kEvent;
+  }
+  if (status == 0xF7) {
+    if (pos_ >= body_.size()) return Stop(kTrackInternal);
+    const std::size_t n = std::size_t{body_[pos_]} + 1;
+    if (n > body_.size() - pos_) return Stop(kTrackInternal);
+    event.status = 0xF7;
+    event.lead = 0xF7;
+    event.bytes = body_.subspan(pos_, n);
+    pos_ += n;
+    return Step::kEvent;
+  }
+  if (!ParseChannel(status, event)) return Stop(kTrackInternal);
+  return Step::kEvent;
+}
+
+bool TrackTokenizer::ParseChannel(std::uint8_t status, RawEvent& event) {
+  const std::uint8_t kind = status & 0xF0;
+  const std::size_t n = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
+  if (n > body_.size() - pos_) return false;
+  const std::uint8_t a = body_[pos_];
+  const std::uint8_t b = n == 2 ? body_[pos_ + 1] : 0;
+  event.lead = status;
+  event.bytes = body_.subspan(pos_, n);
+  pos_ += n;
+  event.channel = status & 0x0F;
+  event.status = kind;
+  switch (kind) {
+    case 0x80:
+    case 0x90:
+      event.key = a;
+      event.velocity = b;
+      if (kind == 0x90 && b == 0) {
+        event.status = 0x80;
+      } else if (a > 127) {
+        report_(kBadKey);
+        event.key = 0;
+        event.velocity = 0;
+      }
+      break;
+    case 0xA0:
+      event.key = a;
+      event.value = b;
+      break;
+    case 0xB0:
+      event.type = a;
+      event.value = b;
+      break;
+    case 0xC0:
+      event.value = a;
+      if (a > 127) {
+        report_(kBadProgram);
+        event.value = 0;
+      }
+      break;
+    case 0xD0:
+      event.value = a;
+      break;
+    default:  // 0xE0
+      event.key = a;
+      event.value = b;
+      break;
+  }
+  return true;
+}
+
+TrackTokenizer::Step TrackTokenizer::ParseMeta(RawEvent& event) {
+  // POS_ stands after the 0xFF.
+  if (pos_ >= body_.size()) return Stop(kTrackInternal);
+  const std::uint8_t type = body_[pos_];
+  event.status = 0xFF;
+  event.type = type;
+
+  if (const std::size_t fixed = FixedMetaSize(type); fixed != 0) {
+    // The standard payload length moves the cursor on; the file's length byte is not consulted.
+    const std::size_t rest = fixed - 1;
+    if (rest > body_.size() - pos_) return Stop(kTrackInternal);
+    const std::uint8_t* p = &body_[pos_ + 2];  // first payload byte
+    switch (type) {
+      case 0x00:
+        event.ownLength = 2;
+        break;
+      case 0x20:
+        event.ownLength = 1;
+        break;
+      case 0x51:
+        event.ownLength = 3;
+        event.value =
+            static_cast<std::int32_t>(std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2]);
+        if (event.value == 0) {
+          report_(kBadTempo);
+          event.value = kDefaultTempo;
+        }
+        break;
+      case 0x54:
+        event.ownLength = 5;
+        break;
+      case 0x58:
+        event.ownLength = 4;
+        std::memcpy(event.own.data(), p, 4);
+        // A zero numerator, or a denominator that is no note value, would break every bar
+        // computation: the signature becomes 4/4 in its value and in its bytes alike.
+        if (p[0] == 0 || p[1] == 0 || p[1] > 7) {
+          report_(kBadTimeSignature);
+          event.value = kFourFour;
+          event.own[0] = 4;
+          event.own[1] = 2;
+        } else {
+          event.value = p[0] * 256 + (1 << p[1]);
+        }
+        break;
+      case 0x59:
+        event.ownLength = 2;
+        std::memcpy(event.own.data(), p, 2);
+        break;
+      default:  // 0x2F
+        break;
+    }
+    pos_ += rest;
+    return Step::kEvent;
+  }
+
+  ++pos_;
+  std::uint64_t length = 0;
+  for (;;) {
+    if (pos_ >= body_.size()) return Stop(kTrackInternal);
+    const std::uint8_t b = body_[pos_++];
+    length = std::min<std::uint64_t>(length, 0xFFFFFFFFu) << 7 | (b & 0x7Fu);
+    if ((b & 0x80) == 0) break;
+  }
+  if (length > body_.size() - pos_) return Stop(kTrackInternal);
+  const auto n = static_cast<std::size_t>(length);
+  event.bytes = body_.subspan(pos_, n);
+  pos_ += n;
+  if (IsKeptTextType(type)) {
+    if (type == 0x09) event.type = 4;
+    if (n == 0) event.ownLength = 1;  // an empty text is one zero byte
+  } else {
+    event.status = 0;  // unknown meta types vanish at the next compaction
+  }
+  return Step::kEvent;
+}
+
+}  // namespace zentory::smf
