@@ -1,0 +1,132 @@
+// zentory: the window (when built with Qt) or, with --script FILE, the key-script front end.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/app_texts.h"
+#include "app/script_front_end.h"
+#include "base/general.h"
+#include "platform/fakes/fakes.h"
+
+#if defined(ZENTORY_HAVE_QT)
+#include "ui/qt/run_window.h"
+#endif
+
+namespace {
+
+using namespace zentory;
+
+struct Options {
+  std::string script;
+  std::string midi = "none";
+  std::string speech = "none";
+};
+
+bool IsPortNumber(std::string_view text) {
+  if (text.empty() || text.size() > 4) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+// Reads the options of key-script mode; nothing (after a message) when they are wrong.
+std::optional<Options> ParseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    std::string value;
+    std::string_view option = arg;
+    if (auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
+      option = arg.substr(0, eq);
+      value = std::string(arg.substr(eq + 1));
+    } else if (arg == "--script" || arg == "--midi" || arg == "--speech") {
+      if (i + 1 >= argc) {
+        std::cerr << "zentory: " << arg << ": " << texts::kScriptBadOption << '\n'
+                  << texts::kScriptUsage;
+        return std::nullopt;
+      }
+      value = argv[++i];
+    }
+    if (option == "--script") {
+      options.script = value;
+    } else if (option == "--midi" &&
+               (value == "none" || value == "embedded" || IsPortNumber(value))) {
+      options.midi = value;
+    } else if (option == "--speech" &&
+               (value == "none" || value == "embedded" || value == "speechd")) {
+      options.speech = value;
+    } else {
+      std::cerr << "zentory: " << arg << ": " << texts::kScriptBadOption << '\n'
+                << texts::kScriptUsage;
+      return std::nullopt;
+    }
+  }
+  if (options.script.empty()) {
+    std::cerr << texts::kScriptUsage;
+    return std::nullopt;
+  }
+  return options;
+}
+
+bool HasScriptOption(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--script" || arg.starts_with("--script=")) return true;
+  }
+  return false;
+}
+
+int RunScriptMode(const Options& options) {
+  std::string appDir;
+  std::error_code ec;
+  auto cwd = std::filesystem::current_path(ec);
+  if (ec) {
+    GeneralError(gene::kNoCurrentDir);
+  } else {
+    appDir = cwd.string();
+  }
+
+  // Virtual time: the pauses of quitting and of closing the menu pass at once.
+  FakeClock clock;
+  CSilentSpeech silent;
+  ScriptEnvironment env;
+  env.clock = &clock;
+  env.timers = &clock;
+  env.speech = &silent;
+  env.appDir = appDir;
+  if (options.speech != "none") {
+    std::cerr << "zentory: --speech " << options.speech << ' ' << texts::kScriptBackendMissing
+              << '\n';
+  }
+  if (options.midi != "none") {
+    std::cerr << "zentory: --midi " << options.midi << ' ' << texts::kScriptBackendMissing << '\n';
+  }
+
+  if (options.script == "-") return RunScript(std::cin, "-", env, std::cout, std::cerr);
+  std::ifstream file(options.script, std::ios::binary);
+  if (!file) {
+    std::cerr << "zentory: " << options.script << ": " << texts::kScriptCannotOpen << '\n';
+    return 2;
+  }
+  return RunScript(file, options.script, env, std::cout, std::cerr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!HasScriptOption(argc, argv)) {
+#if defined(ZENTORY_HAVE_QT)
+    return RunQtWindow(argc, argv);
+#else
+    std::cerr << zentory::texts::kScriptNoWindow;
+    return 2;
+#endif
+  }
+  auto options = ParseOptions(argc, argv);
+  if (!options) return 2;
+  return RunScriptMode(*options);
+}
