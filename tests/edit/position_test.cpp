@@ -85,6 +85,12 @@ TEST(SplitTick, SignatureChanges) {
   ExpectSplit(sixEight, 480 + 100, {0, 1, 100});
   ExpectSplit(sixEight, 1440, {1, 0, 0});
 
+  // Starting inside a unit, a signature waits for the next unit boundary (1440) and lengthens
+  // the bar in progress rather than restarting it.
+  CEditPosition inside = WithSignatures({{4, 2, 0}, {5, 2, 1000}});
+  ExpectSplit(inside, 1920, {0, 4, 0});
+  ExpectSplit(inside, 2400, {1, 0, 0});
+
   // A shorter signature arriving after its bar length has passed closes the bar at the next
   // boundary instead of never closing it.
   CEditPosition shorter = WithSignatures({{4, 2, 0}, {2, 2, 1440}});
