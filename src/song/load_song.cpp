@@ -1,0 +1,50 @@
+#include "song/load_song.h"
+
+#include "base/general.h"
+#include "song/format_conversion.h"
+#include "song/smf_parse.h"
+#include "song/smf_reader.h"
+#include "song/song_errors.h"
+
+namespace zentory {
+
+std::vector<TimeSignatureMark> CollectTimeSignatures(const CMidiTrack& track) {
+  std::vector<TimeSignatureMark> marks;
+  std::int64_t tick = 0;
+  for (const CMusicEvent& e : track.Events()) {
+    tick += e.delta;
+    if (e.IsMeta(ev::kMetaTimeSignature)) {
+      marks.push_back({e.PeekByte(0), e.PeekByte(1), tick});
+    }
+  }
+  return marks;
+}
+
+LoadedSong LoadSongFromBytes(std::vector<std::uint8_t> bytes) {
+  LoadedSong result;
+  const std::int32_t format = smf::ProbeFormat(bytes);
+  std::unique_ptr<CMidi1Data> song;
+  if (format == 0) {
+    std::unique_ptr<CMidi0Data> data = ReadFormat0(std::move(bytes));
+    if (data->state != song_state::kNoteForm) return result;
+    song = SplitFormat0(*data);
+    if (!song) return result;
+  } else {
+    song = ReadFormat1(std::move(bytes));
+  }
+  if (song->state != song_state::kNoteForm || song->TrackCount() == 0) return result;
+  song->ChangeResolution(kEditorResolution);
+  result.timeSignatures = CollectTimeSignatures(*song->Track(0));
+  result.song = std::move(song);
+  return result;
+}
+
+LoadedSong LoadSongFile(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  const std::uint32_t size = GetFileSize32(path);
+  // One byte more than the size tells the reader's cap apart from a file that just fits it.
+  if (!ReadWholeFile(path, bytes, std::size_t{size} + 1)) return {};
+  return LoadSongFromBytes(std::move(bytes));
+}
+
+}  // namespace zentory

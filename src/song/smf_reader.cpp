@@ -1,0 +1,230 @@
+#include "song/smf_reader.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "song/format_conversion.h"
+#include "song/smf_parse.h"
+#include "song/song_errors.h"
+
+namespace zentory {
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 14;
+constexpr std::size_t kChunkHead = 8;
+// Events with this many data bytes are unusual enough to mention once per chunk.
+constexpr std::size_t kHugeEventBytes = 256;
+
+bool HasTrackTag(std::span<const std::uint8_t> image, std::size_t at) {
+  return smf::HasTagAt(image, at, "MTrk") || smf::HasTagAt(image, at, "XFKM") ||
+         smf::HasTagAt(image, at, "XFIH");
+}
+
+std::int32_t DivisionOf(std::span<const std::uint8_t> image) {
+  // A division with the high bit set (time code) is taken as a plain number.
+  const auto division = static_cast<std::int32_t>(smf::PeekBe16(image, 12));
+  return division == 0 ? kDefaultDivision : division;
+}
+
+std::int32_t CapacityFor(std::size_t imageSize) {
+  const std::int64_t capacity = static_cast<std::int64_t>(imageSize) + kLoadSlack;
+  return static_cast<std::int32_t>(
+      std::min<std::int64_t>(capacity, std::numeric_limits<std::int32_t>::max()));
+}
+
+// Makes the model's event from a token. SCRATCH holds the data bytes while they are assembled.
+void BuildEvent(const smf::RawEvent& raw, std::int32_t delta, std::vector<std::uint8_t>& scratch,
+                CMusicEvent& event) {
+  event.status = raw.status;
+  event.delta = delta;
+  event.key = raw.key;
+  event.velocity = raw.velocity;
+  event.type = raw.type;
+  event.value = raw.value;
+  event.channel = raw.channel;
+  const std::size_t n = raw.DataLength();
+  if (n != 0) {
+    scratch.resize(n);
+    raw.CopyData(scratch.data());
+    event.SetData(scratch.data(), static_cast<std::int32_t>(n));
+  }
+  if (event.status == ev::kSysEx) event.ClassifySysEx();
+  const bool exempt =
+      (event.status == ev::kMeta || event.status == ev::kSysEx) && event.type == 127;
+  if (n >= kHugeEventBytes && !exempt) MdtkError(mdtk::kHugeEvent);
+}
+
+}  // namespace
+
+std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t cursor,
+                           CMidiTrack& track, const ChunkReadOptions& options) {
+  RearmMdtkWarnings();
+  track.Clear();
+  track.SetForm(CMidiTrack::kRawForm);
+  if (!HasTrackTag(image, cursor)) {
+    if (!options.quietRefusal) MdtkError(mdtk::kNotMidiChunk);
+    return 0;
+  }
+  const std::uint64_t chunk = std::uint64_t{smf::PeekBe32(image, cursor + 4)} + kChunkHead;
+  if (chunk > image.size() - cursor) {
+    if (!options.quietRefusal) MdtkError(mdtk::kInternal);
+    return 0;
+  }
+  const auto size = static_cast<std::size_t>(chunk);
+  const auto body = image.subspan(cursor + kChunkHead, size - kChunkHead);
+
+  auto& events = track.Events();
+  // Three bytes per event is the common size under running status.
+  events.reserve(std::min<std::size_t>(body.size() / 3 + 1, CMidiTrack::kMaxEvents + 1u));
+  const std::int64_t limit = options.unboundedTime ? std::numeric_limits<std::int64_t>::max()
+                                                   : smf::TickLimitFor(options.division);
+  smf::TrackTokenizer tokenizer(body, limit, &MdtkError);
+  smf::RawEvent raw;
+  std::vector<std::uint8_t> scratch;
+  std::int64_t carried = 0;  // delta of dropped meta events, passed on to the next event
+  while (tokenizer.Next(raw) == smf::TrackTokenizer::Step::kEvent) {
+    const std::int64_t delta = carried + raw.delta;
+    if (raw.status == 0) {
+      carried = delta;
+      continue;
+    }
+    carried = 0;
+    CMusicEvent event;
+    BuildEvent(raw,
+               static_cast<std::int32_t>(
+                   std::min<std::int64_t>(delta, std::numeric_limits<std::int32_t>::max())),
+               scratch, event);
+    if (options.limitEvents) {
+      if (!track.AddEvent(std::move(event))) break;  // reported once; nothing more is stored
+    } else {
+      events.push_back(std::move(event));
+    }
+  }
+  track.SetForm(CMidiTrack::kRawForm);
+  return size;
+}
+
+std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image) {
+  auto song = std::make_unique<CMidi1Data>(CapacityFor(image.size()));
+  song->state = song_state::kBytes;
+  if (image.empty()) {
+    // An empty file is no MIDI file; saying nothing would leave the user guessing.
+    M1dtError(m1dt::kNotMidiFile);
+    return song;
+  }
+  if (!smf::HasTagAt(image, 0, "MThd")) {
+    if (!smf::HasMacBinaryPrefix(image)) {
+      M1dtError(m1dt::kNotMidiFile);
+      return song;
+    }
+    image.erase(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(smf::kMacBinaryPrefix));
+  }
+  if (smf::PeekBe16(image, 8) != 1) {
+    M1dtError(m1dt::kNotFormat1);
+    return song;
+  }
+  auto count = static_cast<std::int32_t>(smf::PeekBe16(image, 10));
+  if (count > kMaxFileTracks) {
+    M1dtError(m1dt::kTrackCount);
+    count = kFallbackTrackCount;
+  } else if (count == 0) {
+    // A song without any track cannot be edited; the header's count is wrong.
+    M1dtError(m1dt::kTrackCount);
+    return song;
+  }
+  song->resolution = DivisionOf(image);
+
+  ChunkReadOptions options;
+  options.division = song->resolution;
+  std::size_t cursor = kHeaderSize;
+  std::size_t refusedAt = std::numeric_limits<std::size_t>::max();
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (cursor >= image.size()) {
+      M1dtError(m1dt::kShortFile);
+      break;
+    }
+    auto track = std::make_unique<CMidi1Track>(song->Capacity());
+    // A refused chunk leaves the cursor where it was, so every later count refuses the same
+    // chunk again: the fault is shown once.
+    options.quietRefusal = cursor == refusedAt;
+    const std::size_t used = ReadTrackChunk(image, cursor, *track, options);
+    if (used == 0) refusedAt = cursor;
+    cursor += used;
+    song->AppendTrack(std::move(track));
+  }
+  song->state = song_state::kRawForm;
+  for (auto& track : song->Tracks()) track->ToNoteForm();
+  song->state = song_state::kNoteForm;
+  FixMasterVolume(*song);
+  return song;
+}
+
+std::unique_ptr<CMidi0Data> ReadFormat0(std::vector<std::uint8_t> image) {
+  auto data = std::make_unique<CMidi0Data>(CapacityFor(image.size()));
+  data->state = song_state::kBytes;
+  if (smf::HasMacBinaryPrefix(image)) {
+    image.erase(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(smf::kMacBinaryPrefix));
+  }
+  const bool accepted = !image.empty() && smf::HasTagAt(image, 0, "MThd") &&
+                        smf::PeekBe16(image, 8) == 0 && smf::PeekBe16(image, 10) == 1;
+  if (!accepted) {
+    // Read as format 1 (which names the fault) and merged into one track.
+    std::unique_ptr<CMidi1Data> song = ReadFormat1(std::move(image));
+    if (song->state != song_state::kNoteForm || song->TrackCount() == 0) return data;
+    if (!MergeSong(*song, *data)) return data;
+    return data;
+  }
+  data->resolution = DivisionOf(image);
+  ChunkReadOptions options;
+  options.division = data->resolution;
+  data->Track().SetCapacity(data->Capacity());
+  ReadTrackChunk(image, kHeaderSize, data->Track(), options);
+  data->state = song_state::kRawForm;
+  data->Track().ToNoteForm();
+  data->state = song_state::kNoteForm;
+  return data;
+}
+
+bool ReadBackTracks(std::span<const std::uint8_t> image, std::int32_t count,
+                    std::int32_t resolution, std::int32_t capacity,
+                    std::vector<std::unique_ptr<CMidiTrack>>& tracks) {
+  ChunkReadOptions options;
+  options.division = resolution;
+  options.limitEvents = false;
+  options.unboundedTime = true;
+  tracks.clear();
+  std::size_t cursor = kHeaderSize;
+  for (std::int32_t i = 0; i < count; ++i) {
+    auto track = std::make_unique<CMidi1Track>(capacity);
+    const std::size_t used = ReadTrackChunk(image, cursor, *track, options);
+    if (used == 0) return false;
+    cursor += used;
+    tracks.push_back(std::move(track));
+  }
+  return true;
+}
+
+void FixMasterVolume(CMidi1Data& song) {
+  if (song.TrackCount() == 0) return;
+  std::int32_t tracksWithOne = 0;
+  for (const auto& track : song.Tracks()) {
+    std::int32_t inTrack = 0;
+    for (const CMusicEvent& e : track->Events()) {
+      if (e.status == ev::kSysEx && e.type == sysex::kMasterVolume) ++inTrack;
+    }
+    if (inTrack > 1) MdtkError(mdtk::kManyMasterVolumes);
+    if (inTrack > 0 && ++tracksWithOne > 1) M1dtError(m1dt::kManyMasterVolumes);
+  }
+  if (tracksWithOne > 0) return;
+  CMidiTrack* target = song.Track(0);
+  for (const auto& track : song.Tracks()) {
+    if (track->GetChannel() != ev::kNoChannel) {
+      target = track.get();
+      break;
+    }
+  }
+  target->InsertMasterVolume(127, 0);
+}
+
+}  // namespace zentory
