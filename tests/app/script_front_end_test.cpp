@@ -1,0 +1,130 @@
+// Key names, script lines and whole script runs of the key-script front end, and the hook under it.
+#include "app/script_front_end.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "app/keyboard_hook.h"
+#include "platform/fakes/fakes.h"
+
+namespace zentory {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ScriptKeys, NamesMapToVirtualKeysAndModifiers) {
+  struct Case {
+    const char* text;
+    ScriptKey want;
+  };
+  const Case cases[] = {
+      {"Ctrl+Shift+A", {0x41, 1, 1, 0}},   {"Alt", {0x12, 0, 0, 1}},
+      {"Shift+;", {0xBB, 0, 1, 0}},        {"Shift+.", {0xBE, 0, 1, 0}},
+      {"Ctrl+-", {0xBD, 1, 0, 0}},         {"F12", {0x7B, 0, 0, 0}},
+      {"Num0", {0x60, 0, 0, 0}},           {"Num9", {0x69, 0, 0, 0}},
+      {"Ctrl+Alt+Space", {0x20, 1, 0, 1}}, {"@", {0xC0, 0, 0, 0}},
+      {"VK_DE", {0xDE, 0, 0, 0}},          {"7", {0x37, 0, 0, 0}},
+      {"ctrl+q", {0x51, 1, 0, 0}},         {"Return", {0x0D, 0, 0, 0}},
+      {"PageDown", {0x22, 0, 0, 0}},       {"BackSpace", {0x08, 0, 0, 0}},
+      {"NumMinus", {0x6D, 0, 0, 0}},       {"]", {0xDD, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    auto got = ParseKeyName(c.text);
+    ASSERT_TRUE(got.has_value()) << c.text;
+    EXPECT_EQ(*got, c.want) << c.text;
+  }
+  for (const char* bad :
+       {"", "F13", "F0", "Hyper+A", "Ctrl+", "AB", "VK_XY", "VK_1", "Num10", "Ctrl++"}) {
+    EXPECT_FALSE(ParseKeyName(bad).has_value()) << bad;
+  }
+}
+
+TEST(ScriptKeys, LinesAreKeysDirectivesOrNothing) {
+  std::string error;
+  EXPECT_EQ(ParseScriptLine("  # comment", &error)->kind, ScriptLine::Kind::kBlank);
+  EXPECT_EQ(ParseScriptLine("\r", &error)->kind, ScriptLine::Kind::kBlank);
+  auto open = ParseScriptLine("@open /tmp/a song.mid\r", &error);
+  ASSERT_TRUE(open);
+  EXPECT_EQ(open->kind, ScriptLine::Kind::kOpen);
+  EXPECT_EQ(open->argument, "/tmp/a song.mid");
+  EXPECT_EQ(ParseScriptLine("@wait 250", &error)->waitMs, 250);
+  EXPECT_FALSE(ParseScriptLine("@wait soon", &error));
+  EXPECT_FALSE(ParseScriptLine("@open", &error));
+  EXPECT_FALSE(ParseScriptLine("@dance", &error));
+  EXPECT_FALSE(ParseScriptLine("Ctrl+Banana", &error));
+  EXPECT_EQ(error, "unknown key name");
+}
+
+class ScriptRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "zentory-script-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    env.appDir = tmpl;
+    env.clock = &clock;
+    env.timers = &clock;
+    env.speech = &silent;
+  }
+  void TearDown() override { fs::remove_all(env.appDir); }
+  int Run(const std::string& script) {
+    std::istringstream in(script);
+    return RunScript(in, "test.keys", env, out, err);
+  }
+  FakeClock clock;
+  CSilentSpeech silent;
+  ScriptEnvironment env;
+  std::ostringstream out, err;
+};
+
+TEST_F(ScriptRun, AnnouncementsGoOutAndQuitEndsTheScript) {
+  EXPECT_EQ(Run("Ctrl+Alt+V\n\n# quiet\nF3\nCtrl+Q\nCtrl+Alt+V\n"), 0);
+  EXPECT_EQ(out.str(),
+            "say: 曲を新規作成しました。小節[1] 拍[1] 節[1]\nsay: バージョン1.09\n"
+            "say: チャネル[3] オフ\nsay: 終了します。\n");
+  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(clock.NowMs(), 4000);
+  EXPECT_EQ(fs::file_size(fs::path(env.appDir) / "setup.ini"), 284u);
+}
+
+TEST_F(ScriptRun, UnknownKeyNamesTheLineAndStillShutsDown) {
+  EXPECT_EQ(Run("Alt\nCtrl+Banana\nCtrl+Alt+V\n"), 1);
+  EXPECT_EQ(out.str(), "say: 曲を新規作成しました。小節[1] 拍[1] 節[1]\nsay: ファイル操作\n");
+  EXPECT_EQ(err.str(), "zentory: test.keys:2: unknown key name: Ctrl+Banana\n");
+  // Closed in menu mode: the sound stops with its pause, and the settings are saved.
+  EXPECT_EQ(clock.NowMs(), 3000);
+  EXPECT_TRUE(fs::exists(fs::path(env.appDir) / "setup.ini"));
+}
+
+TEST(KeyboardHook, HandlersSwapSafelyAndNothingArrivesWhileRemoved) {
+  FakeKeySource source;
+  CKeyboardHook hook(&source);
+  std::vector<int> first, second;
+  hook.SetKeyHandlers(
+      [&](int key, int, int, int) {
+        first.push_back(key);
+        // Replacing the running handler takes effect from the next key.
+        hook.SetKeyHandlers([&](int k, int, int, int) { second.push_back(k); }, nullptr);
+        first.push_back(key);
+      },
+      nullptr);
+  EXPECT_FALSE(source.KeyDown('A'));
+  ASSERT_TRUE(hook.Install());
+  EXPECT_TRUE(hook.Install());
+  EXPECT_EQ(source.installs, 1);
+  source.KeyDown('B', 1, 0, 0);
+  source.KeyDown('C');
+  source.KeyUp('C');
+  EXPECT_EQ(first, (std::vector<int>{'B', 'B'}));
+  EXPECT_EQ(second, std::vector<int>{'C'});
+  hook.Remove();
+  EXPECT_FALSE(source.Installed());
+  EXPECT_FALSE(source.KeyDown('D'));
+  source.failInstall = true;
+  EXPECT_FALSE(hook.Install());
+}
+
+}  // namespace
+}  // namespace zentory
