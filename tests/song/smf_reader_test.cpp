@@ -1,0 +1,241 @@
+#include "song/smf_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "platform/fakes/fakes.h"
+#include "song/load_song.h"
+#include "song/smf_test_util.h"
+
+namespace zentory {
+namespace {
+
+using namespace smftest;
+
+std::int32_t CountStatus(const CMidiTrack& t, std::int32_t status) {
+  std::int32_t n = 0;
+  for (const CMusicEvent& e : t.Events()) n += e.status == status ? 1 : 0;
+  return n;
+}
+
+const Bytes kScale = Cat({{0x00, 0x90, 60, 100, 0x83, 0x60, 0x80, 60, 0x40}, kEnd});
+
+class SmfReaderTest : public ::testing::Test {
+ protected:
+  FakeMessageBox box_;
+  ScopedMessageBoxTarget scope_{&box_};
+};
+
+TEST_F(SmfReaderTest, WrappersAndHeaderRefusals) {
+  const Bytes file = Cat({Header(1, 1, 480), Chunk(kScale)});
+  Bytes mac(128, 0x11);
+  mac.insert(mac.end(), file.begin(), file.end());
+  LoadedSong plain = LoadSongFromBytes(file);
+  LoadedSong wrapped = LoadSongFromBytes(mac);
+  ASSERT_TRUE(plain.song && wrapped.song);
+  EXPECT_EQ(wrapped.song->Track(0)->EventCount(), plain.song->Track(0)->EventCount());
+  EXPECT_TRUE(box_.Boxes().empty());
+
+  const std::pair<Bytes, std::string> refused[] = {
+      {{}, "M1DT03000004"},
+      {{'R', 'I', 'F', 'F', 0, 0, 0, 4}, "M1DT03000004"},
+      {Cat({Header(2, 1, 480), Chunk(kScale)}), "M1DT03000002"},
+      {Cat({Header(0, 2, 480), Chunk(kScale), Chunk(kScale)}), "M1DT03000002"},
+      {Cat({Header(1, 0, 480)}), "M1DT03000001"},
+      {{'M', 'T', 'h', 'd'}, "M1DT03000002"},  // bytes past the end read as zero
+  };
+  for (const auto& [bytes, code] : refused) {
+    box_.Clear();
+    EXPECT_FALSE(LoadSongFromBytes(bytes).song) << code;
+    ASSERT_EQ(box_.Boxes().size(), 1u) << code;
+    EXPECT_EQ(box_.Boxes()[0].substr(0, 12), code);
+  }
+}
+
+TEST_F(SmfReaderTest, TrackCountRulesAndChunkKinds) {
+  // 70 counted tracks: the count error, then the first 32.
+  Bytes many = Header(1, 70, 480);
+  for (int i = 0; i < 70; ++i) many = Cat({many, Chunk(kEnd)});
+  LoadedSong loaded = LoadSongFromBytes(many);
+  ASSERT_TRUE(loaded.song);
+  EXPECT_EQ(loaded.song->TrackCount(), 32);
+  EXPECT_EQ(box_.Boxes(), (std::vector<std::string>{"M1DT03000001 トラック数のエラーです。"}));
+
+  // Fewer chunks than counted: the tracks that are there, and the message.
+  box_.Clear();
+  loaded = LoadSongFromBytes(Cat({Header(1, 3, 480), Chunk(kEnd), Chunk(kScale, "XFIH")}));
+  ASSERT_TRUE(loaded.song);
+  EXPECT_EQ(loaded.song->TrackCount(), 2);
+  EXPECT_EQ(CountStatus(*loaded.song->Track(1), ev::kNote), 1);  // XFIH is read as events
+  ASSERT_EQ(box_.Boxes().size(), 1u);
+  EXPECT_EQ(box_.Boxes()[0], "M1DT00000000 Midiのフォーマット１のデータでエラーが発生しました。");
+
+  // An unknown chunk is refused and the cursor stays on it: every count meets it again, but it
+  // is shown once, and the song has empty tracks (the editor's rules, not a skipping player's).
+  box_.Clear();
+  loaded =
+      LoadSongFromBytes(Cat({Header(1, 2, 480), Chunk({1, 2, 3}, "Junk"), Chunk(kScale, "XFKM")}));
+  ASSERT_TRUE(loaded.song);
+  EXPECT_EQ(loaded.song->TrackCount(), 2);
+  EXPECT_EQ(CountStatus(*loaded.song->Track(1), ev::kNote), 0);
+  ASSERT_EQ(box_.Boxes().size(), 1u);
+  EXPECT_EQ(box_.Boxes()[0].substr(0, 12), "MDTK0D000007");
+
+  // A chunk reaching past the file leaves its track empty.
+  box_.Clear();
+  Bytes cut = Cat({Header(1, 1, 480), Chunk(kScale)});
+  cut.pop_back();
+  loaded = LoadSongFromBytes(cut);
+  ASSERT_TRUE(loaded.song);
+  EXPECT_EQ(CountStatus(*loaded.song->Track(0), ev::kNote), 0);
+  EXPECT_EQ(box_.Boxes()[0].substr(0, 12), "MDTK0D000001");
+}
+
+TEST_F(SmfReaderTest, DivisionZeroAndTimeCodeDivisions) {
+  // Division 0 would divide by zero: it is 480, so a quarter note stays 480 ticks long.
+  LoadedSong loaded = LoadSongFromBytes(Cat({Header(1, 1, 0), Chunk(kScale)}));
+  ASSERT_TRUE(loaded.song);
+  EXPECT_EQ(loaded.song->resolution, 480);
+  ASSERT_GE(loaded.song->Track(0)->EventCount(), 2);
+  EXPECT_EQ(loaded.song->Track(0)->Event(1).length, 480);
+  // A time-code division is a plain number.
+  const std::unique_ptr<CMidi1Data> song = ReadFormat1(Cat({Header(1, 1, 0xE728), Chunk(kScale)}));
+  EXPECT_EQ(song->resolution, 0xE728);
+}
+
+TEST_F(SmfReaderTest, MasterVolumeFixUp) {
+  const Bytes master = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x2F, 0x00};
+  LoadedSong loaded =
+      LoadSongFromBytes(Cat({Header(1, 3, 480), Chunk(master), Chunk(kEnd), Chunk(kScale)}));
+  ASSERT_TRUE(loaded.song);
+  const CMusicEvent& first = loaded.song->Track(2)->Event(0);
+  EXPECT_EQ(first.status, ev::kSysEx);
+  EXPECT_EQ(first.type, sysex::kMasterVolume);
+  EXPECT_EQ(first.value, 127);
+  EXPECT_EQ(CountStatus(*loaded.song->Track(0), ev::kSysEx), 0);
+  EXPECT_TRUE(box_.Boxes().empty());
+
+  const Bytes volume = {0x00, 0xF0, 0x07, 0x7F, 0x7F, 0x04, 0x01, 0x00, 0x64, 0xF7};
+  const Bytes twice = Cat({volume, volume, kEnd});
+  loaded = LoadSongFromBytes(
+      Cat({Header(1, 3, 480), Chunk(twice), Chunk(Cat({volume, kEnd})), Chunk(kScale)}));
+  ASSERT_TRUE(loaded.song);
+  EXPECT_EQ(box_.Boxes(),
+            (std::vector<std::string>{"MDTK0D000011 複数のマスターボリュームが設定されています。",
+                                      "M1DT03000006 マスターボリュームが複数設定されています。"}));
+  EXPECT_EQ(CountStatus(*loaded.song->Track(2), ev::kSysEx), 0);
+}
+
+TEST_F(SmfReaderTest, EventLimitOfAFileTrack) {
+  Bytes body;
+  for (int i = 0; i < CMidiTrack::kMaxEvents + 5; ++i)
+    body.insert(body.end(), {0x00, 0xB0, 7, 100});
+  CMidiTrack track;
+  ChunkReadOptions options;
+  ReadTrackChunk(Chunk(body), 0, track, options);
+  EXPECT_EQ(track.EventCount(), CMidiTrack::kMaxEvents);
+  EXPECT_EQ(box_.Boxes().size(), 1u);
+  options.limitEvents = false;
+  ReadTrackChunk(Chunk(body), 0, track, options);
+  EXPECT_EQ(track.EventCount(), CMidiTrack::kMaxEvents + 5);
+}
+
+TEST_F(SmfReaderTest, FormatZeroIsSplitByChannel) {
+  const Bytes body =
+      Cat({{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // tempo -> master
+            0x00, 0x90, 60,   100,  0x00, 0x91, 62,   100, 0x00, 0x99, 36,   100, 0x00,
+            0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7,  // sysex -> track 1
+            0x83, 0x60, 0x80, 60,   0,    0x00, 0x81, 62,  0,    0x00, 0x89, 36,  0},
+           kEnd});
+  LoadedSong loaded = LoadSongFromBytes(Cat({Header(0, 1, 240), Chunk(body)}));
+  ASSERT_TRUE(loaded.song);
+  CMidi1Data& song = *loaded.song;
+  ASSERT_EQ(song.TrackCount(), 17);
+  EXPECT_EQ(song.resolution, 480);
+  EXPECT_EQ(song.Track(0)->Event(0).type, ev::kMetaTempo);
+  EXPECT_EQ(song.Track(1)->GetChannel(), 0);
+  EXPECT_EQ(song.Track(2)->GetChannel(), 1);
+  EXPECT_EQ(song.Track(10)->GetChannel(), 9);
+  EXPECT_EQ(CountStatus(*song.Track(1), ev::kSysEx), 1);
+  EXPECT_EQ(song.Track(10)->Event(0).length, 960);  // 480 ticks at 240 become 960 at 480
+  for (const auto& t : song.Tracks()) EXPECT_EQ(t->GetLengthTicks(), 960);
+}
+
+TEST_F(SmfReaderTest, LargeFormatZeroFileIsNotCutAtTheStandardBlock) {
+  Bytes body;
+  for (int i = 0; i < 60000; ++i) {
+    body.insert(body.end(), {0x00, 0x90, 60, 100, 0x10, 0x80, 60, 0});
+  }
+  body = Cat({body, kEnd});
+  ASSERT_GT(body.size(), std::size_t{0x60000});
+  LoadedSong loaded = LoadSongFromBytes(Cat({Header(0, 1, 480), Chunk(body)}));
+  ASSERT_TRUE(loaded.song);
+  EXPECT_EQ(CountStatus(*loaded.song->Track(1), ev::kNote), 60000);
+  EXPECT_TRUE(box_.Boxes().empty());
+}
+
+TEST_F(SmfReaderTest, TimeSignaturesForTheEditPosition) {
+  const Bytes master =
+      Cat({{0x00, 0xFF, 0x58, 0x04, 3,    2,    24,   8,    0x87, 0x40, 0xFF, 0x58, 0x04,
+            6,    3,    24,   8,    0x00, 0xFF, 0x58, 0x04, 3,    0,    24,   8},
+           kEnd});
+  LoadedSong loaded = LoadSongFromBytes(Cat({Header(1, 1, 960), Chunk(master)}));
+  ASSERT_TRUE(loaded.song);
+  ASSERT_EQ(loaded.timeSignatures.size(), 3u);
+  EXPECT_EQ(loaded.timeSignatures[1].numerator, 6);
+  EXPECT_EQ(loaded.timeSignatures[1].power, 3);
+  EXPECT_EQ(loaded.timeSignatures[1].tick, 480);
+  // 3/1 is refused as the reader always has: 4/4, in value and bytes alike.
+  EXPECT_EQ(loaded.timeSignatures[2].numerator, 4);
+  EXPECT_EQ(loaded.timeSignatures[2].power, 2);
+  EXPECT_EQ(box_.Boxes(), (std::vector<std::string>{"MDTK0D000027 拍子に異常が発生しました。"}));
+}
+
+// Every public edge-case file loads without a crash or hang, with the notes the editor's reading
+// rules give it.
+TEST_F(SmfReaderTest, PublicEdgeCaseFiles) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(ZENTORY_TESTDATA_DIR) / "midi";
+  const std::map<std::string, int> expectedNotes = {
+      {"test-c-major-scale.mid", 8},
+      {"test-running-status-metaevent.mid", 8},
+      {"test-running-status-sysex.mid", 4},  // a data byte after the sysex opens another one
+      {"test-non-midi-track.mid", 0},        // the unknown chunk is refused where it stands
+      {"test-vlq-4-byte.mid", 8},
+      {"test-corrupt-file-extra-byte.mid", 8},
+      {"test-corrupt-file-missing-byte.mid", 0},  // the chunk reaches past the file
+      {"test-illegal-message-f1-xx.mid", 0},      // no running status to fall back on
+      {"test-2-tracks-type-1.mid", 16},
+      {"test-2-tracks-type-2.mid", -1},
+      {"test-not-a-midi-file.mid", -1},
+      {"test-empty-file.mid", -1},
+  };
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path().extension() != ".mid") continue;
+    ++files;
+    std::ifstream in(entry.path(), std::ios::binary);
+    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    LoadedSong loaded = LoadSongFromBytes(bytes);
+    const std::string name = entry.path().filename().string();
+    int notes = -1;
+    if (loaded.song) {
+      notes = 0;
+      for (const auto& t : loaded.song->Tracks()) {
+        notes += CountStatus(*t, ev::kNote);
+        EXPECT_TRUE(t->IsEmpty() || t->Events().back().IsEndOfTrack()) << name;
+      }
+    }
+    if (auto it = expectedNotes.find(name); it != expectedNotes.end()) {
+      EXPECT_EQ(notes, it->second) << name;
+    }
+  }
+  EXPECT_EQ(files, 72);
+}
+
+}  // namespace
+}  // namespace zentory
