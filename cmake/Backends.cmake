@@ -78,7 +78,10 @@ if(Qt6_FOUND AND _ui_srcs)
   add_library(zentory_ui_qt STATIC ${_ui_srcs})
   target_include_directories(zentory_ui_qt PUBLIC ${CMAKE_SOURCE_DIR}/src)
   set_target_properties(zentory_ui_qt PROPERTIES AUTOMOC ON)
-  target_link_libraries(zentory_ui_qt PUBLIC zentory_app Qt6::Widgets PRIVATE zentory_warnings)
+  # The window wires the backends that were built; they are named by ZENTORY_HAVE_<NAME>.
+  target_link_libraries(zentory_ui_qt PUBLIC zentory_app Qt6::Widgets ${ZENTORY_BACKEND_LIBS}
+                        PRIVATE zentory_warnings)
+  target_compile_definitions(zentory_ui_qt PRIVATE ${ZENTORY_BACKEND_DEFS})
   set(ZENTORY_BACKEND_LIBS ${ZENTORY_BACKEND_LIBS} zentory_ui_qt)
   set(ZENTORY_BACKEND_DEFS ${ZENTORY_BACKEND_DEFS} ZENTORY_HAVE_QT=1)
   message(STATUS "zentory: Qt window built")

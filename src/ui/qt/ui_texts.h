@@ -1,0 +1,36 @@
+// Every text the desktop window shows or writes, in one place (UTF-8).
+#pragma once
+
+namespace zentory::ui_texts {
+
+inline constexpr const char* kTitle = "ゼントリー";
+inline constexpr const char* kVoiceLabel = "音声";
+inline constexpr const char* kRateLabel = "速度";
+inline constexpr const char* kVolumeLabel = "音量";
+inline constexpr const char* kFormatLabel = "出力形式";
+inline constexpr const char* kTestButton = "テスト";
+inline constexpr const char* kGuideLabel = "ガイド内容";
+inline constexpr const char* kPositionLabel = "編集対象";
+inline constexpr const char* kOkButton = "OK";
+
+inline constexpr const char* kAboutMenuItem = "Zentory のﾊﾞｰｼﾞｮﾝ情報(&A)...";
+inline constexpr const char* kAboutTitle = "Zentoryのﾊﾞｰｼﾞｮﾝ情報";
+inline constexpr const char* kAboutText = "Zentory Version 1.0";
+
+inline constexpr const char* kTextInputTitle = "テキスト入力";
+inline constexpr const char* kOpenTitle = "開く";
+inline constexpr const char* kSaveTitle = "名前を付けて保存";
+
+// What could not be started, named in the one box shown at start-up.
+inline constexpr const char* kMissingHead = "次の機能を使えません。それ以外の機能で続けます。";
+inline constexpr const char* kNoAudioDevice = "音声出力装置 (SDL2)";
+inline constexpr const char* kNoSpeechd = "speech-dispatcher (--speech speechd)";
+inline constexpr const char* kNoSpeechdFallback = "内蔵の音声 (eSpeak NG) で読み上げます。";
+inline constexpr const char* kNoEmbeddedVoice = "内蔵の音声 (eSpeak NG の日本語音声)";
+
+inline constexpr const char* kUsage =
+    "使い方: zentory [--speech embedded|speechd|none] [--echo]\n"
+    "        zentory --script FILE [--speech ...] [--midi ...]\n";
+inline constexpr const char* kBadOption = "使えないオプションです";
+
+}  // namespace zentory::ui_texts
