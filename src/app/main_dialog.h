@@ -25,6 +25,7 @@
 #include "base/ports/window_view.h"
 #include "edit/edit_position.h"
 #include "edit/settings_block.h"
+#include "song/midi_data.h"
 
 namespace zentory {
 
@@ -70,6 +71,15 @@ inline constexpr int kPlayStateFirst = 0x721;      // .. 0x730
 
 // True for every CommandId the command table knows (those of later features included).
 bool IsKnownCommand(int command);
+
+// The value of the last event accepted by MATCH at or before TICK, on CHANNEL, in the first
+// track that CHANNELTABLE puts on CHANNEL and that holds such an event; nothing when none does.
+std::optional<int> ValueInEffect(const CMidi1Data& song, const std::array<int, 256>& channelTable,
+                                 int channel, std::int64_t tick,
+                                 const std::function<bool(const CMusicEvent&)>& match);
+// The program in effect on CHANNEL at TICK (0 when none is set).
+int ProgramInEffect(const CMidi1Data& song, const std::array<int, 256>& channelTable, int channel,
+                    std::int64_t tick);
 
 inline constexpr int kChannelTableSize = 256;
 inline constexpr int kMasterChannel = 255;
@@ -147,7 +157,9 @@ class CMainDialog : public IKeySink {
   const CEditPosition& Position() const { return position_; }
   int ChannelPlayState(int channel) const { return channelPlayState_.at(channel); }
   std::array<int, kChannelTableSize>& ChannelTable() { return channelTable_; }
-  int TrackCount() const { return trackCount_; }
+  int TrackCount() const { return song_ ? song_->TrackCount() : 0; }
+  CMidi1Data* Song() { return song_.get(); }
+  const CMidi1Data* Song() const { return song_.get(); }
   const CKeyTable& KeyTable() const { return *keyTable_; }
   const std::string& AppDir() const { return platform_.appDir; }
   const Platform& Platforms() const { return platform_; }
@@ -157,6 +169,9 @@ class CMainDialog : public IKeySink {
 
  private:
   void NewSong();
+  void AddTrack();
+  void DeleteTrack();
+  void TakeUndoSnapshot();
   void MenuNavigation(int key);
   void EnterMenuMode();
   void LeaveMenuMode(bool announceSilence);
@@ -177,11 +192,11 @@ class CMainDialog : public IKeySink {
   std::unique_ptr<CSpeechCommon> speech_;
   std::unique_ptr<CKeyTable> keyTable_;
   std::unique_ptr<IMidiPort> midiPort_;
+  std::unique_ptr<CMidi1Data> song_;
   SettingsBlock settings_{};
   CEditPosition position_{};
   std::array<int, kChannelTableSize> channelTable_{};
   std::array<int, 16> channelPlayState_{};
-  int trackCount_ = 0;
   bool menuMode_ = false;
   MenuState menu_;
   bool menuSoundPlaying_ = false;

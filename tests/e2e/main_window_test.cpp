@@ -304,6 +304,49 @@ TEST_F(MainWindow, ShortcutFileReplacesTheKeysAndKeypadDigitsMatchIt) {
   EXPECT_EQ(Last(), "曲の新規作成");
 }
 
+TEST_F(MainWindow, NewSongTracksAndTrackCommands) {
+  Start();
+  const CMidi1Data& song = *dialog->Song();
+  ASSERT_EQ(song.TrackCount(), 17);
+  // The rhythm channel's track has no program change; the others start with program 0.
+  EXPECT_EQ(song.Track(10)->Event(0).status, ev::kControlChange);
+  EXPECT_EQ(song.Track(11)->Event(0).status, ev::kProgramChange);
+  EXPECT_EQ(song.Track(1)->GetLengthTicks(), 1920);
+
+  midi.Clear();
+  Key(kF1 + 9, 1);  // Ctrl+F10: the rhythm track, volume 127 and pan 64 in force
+  EXPECT_EQ(Last(), "トラック[10] チャネル[10] ｸﾞﾗﾝﾄﾞ ﾋﾟｱﾉ");
+  std::vector<std::vector<std::uint8_t>> sent;
+  for (const auto& m : midi.Messages()) sent.push_back(m.bytes);
+  EXPECT_EQ(sent,
+            (std::vector<std::vector<std::uint8_t>>{{0xC9, 0}, {0xB9, 7, 127}, {0xB9, 10, 64}}));
+
+  Key('A', 1);
+  EXPECT_EQ(Last(), "追加したトラック[17]の編集を行います。");
+  EXPECT_EQ(dialog->ChannelTable()[17], 0);
+  Key('A', 1);
+  EXPECT_EQ(dialog->ChannelTable()[18], 1);
+  Key('A', 1, 1);  // deletes track 18
+  EXPECT_EQ(
+      Last(),
+      "マスタートラックを含めて、トラックの数が18になりました。トラック1が編集対象のトラックで"
+      "す。");
+  Key('A', 1, 1);  // deletes track 1: the later tracks and their channels move down
+  EXPECT_EQ(dialog->ChannelTable()[3], 3);
+  EXPECT_EQ(song.TrackCount(), 17);
+  for (int i = 0; i < 16; ++i) Key('A', 1, 1);
+  EXPECT_EQ(Last(), "マスタートラックが編集対象のトラックです。");
+  EXPECT_EQ(dialog->Position().track, 0);
+  Key('A', 1, 1);
+  EXPECT_EQ(Last(), "マスタートラックは削除できません。");
+
+  // The song holds at most 65 tracks.
+  for (int i = 0; i < 70; ++i) Key('A', 1);
+  EXPECT_EQ(song.TrackCount(), 65);
+  EXPECT_EQ(Last(), "これ以上トラックを追加できません。");
+  EXPECT_TRUE(box.Boxes().empty());
+}
+
 class RecordingDialogs : public IDialogs {
  public:
   explicit RecordingDialogs(FakeKeySource& keys) : keys_(keys) {}
