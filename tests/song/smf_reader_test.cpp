@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "base/error_report.h"
 #include "platform/fakes/fakes.h"
 #include "song/load_song.h"
 #include "song/smf_test_util.h"

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/error_report.h"
 #include "platform/fakes/fakes.h"
 #include "song/event_names.h"
 #include "song/load_song.h"
