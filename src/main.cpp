@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,18 @@
 
 #if defined(ZENTORY_HAVE_QT)
 #include "ui/qt/run_window.h"
+#endif
+#if defined(ZENTORY_HAVE_TIMER)
+#include "platform/timer/timer_service.h"
+#endif
+#if defined(ZENTORY_HAVE_SDL_AUDIO)
+#include "platform/sdl_audio/sdl_audio.h"
+#endif
+#if defined(ZENTORY_HAVE_ESPEAK_MECAB)
+#include "platform/espeak_mecab/espeak_speech.h"
+#endif
+#if defined(ZENTORY_HAVE_SPEECHD)
+#include "platform/speechd/speechd_speech.h"
 #endif
 
 namespace {
@@ -90,21 +103,77 @@ int RunScriptMode(const Options& options) {
     appDir = cwd.string();
   }
 
-  // Virtual time: the pauses of quitting and of closing the menu pass at once.
-  FakeClock clock;
+  // Silent runs take virtual time, so the pauses of quitting and of closing the menu pass at
+  // once; a run with a voice keeps real time so that every sentence can be heard out.
+  FakeClock virtualClock;
+  IClock* clock = &virtualClock;
+  ITimerService* timers = &virtualClock;
   CSilentSpeech silent;
-  ScriptEnvironment env;
-  env.clock = &clock;
-  env.timers = &clock;
-  env.speech = &silent;
-  env.appDir = appDir;
-  if (options.speech != "none") {
+  ISpeechSynth* speech = &silent;
+
+#if defined(ZENTORY_HAVE_TIMER)
+  CSteadyClock realClock;
+  CThreadTimerService realTimers;
+#endif
+#if defined(ZENTORY_HAVE_SDL_AUDIO)
+  CSdlAudioDevice audioDevice;
+  std::unique_ptr<IAudioOutput> speechStream;
+#endif
+#if defined(ZENTORY_HAVE_ESPEAK_MECAB)
+  std::unique_ptr<CEspeakSpeech> embedded;
+#endif
+#if defined(ZENTORY_HAVE_SPEECHD)
+  std::unique_ptr<CSpeechdSpeech> speechd;
+#endif
+  ISpeechSynth* voice = nullptr;
+  if (options.speech == "speechd") {
+#if defined(ZENTORY_HAVE_SPEECHD)
+    speechd = std::make_unique<CSpeechdSpeech>();
+    if (speechd->Open()) {
+      voice = speechd.get();
+    } else {
+      std::cerr << "zentory: --speech speechd: " << speechd->Error() << '\n';
+      speechd.reset();
+    }
+#endif
+  } else if (options.speech == "embedded") {
+#if defined(ZENTORY_HAVE_ESPEAK_MECAB)
+    IAudioOutput* speechAudio = nullptr;
+#if defined(ZENTORY_HAVE_SDL_AUDIO)
+    if (audioDevice.Open()) {
+      speechStream = audioDevice.CreateOutput();
+      speechAudio = speechStream.get();
+    } else {
+      std::cerr << "zentory: --speech embedded: " << audioDevice.Error() << '\n';
+    }
+#endif
+    embedded = std::make_unique<CEspeakSpeech>(speechAudio);
+    if (embedded->Start()) {
+      voice = embedded.get();
+    } else {
+      embedded.reset();
+    }
+#endif
+  }
+  if (voice) {
+    speech = voice;
+#if defined(ZENTORY_HAVE_TIMER)
+    clock = &realClock;
+    timers = &realTimers;
+#endif
+  } else if (options.speech != "none") {
     std::cerr << "zentory: --speech " << options.speech << ' ' << texts::kScriptBackendMissing
               << '\n';
   }
   if (options.midi != "none") {
     std::cerr << "zentory: --midi " << options.midi << ' ' << texts::kScriptBackendMissing << '\n';
   }
+
+  ScriptEnvironment env;
+  env.clock = clock;
+  env.timers = timers;
+  env.speech = speech;
+  env.appDir = appDir;
 
   if (options.script == "-") return RunScript(std::cin, "-", env, std::cout, std::cerr);
   std::ifstream file(options.script, std::ios::binary);
@@ -120,7 +189,7 @@ int RunScriptMode(const Options& options) {
 int main(int argc, char** argv) {
   if (!HasScriptOption(argc, argv)) {
 #if defined(ZENTORY_HAVE_QT)
-    return RunQtWindow(argc, argv);
+    return zentory::RunQtWindow(argc, argv);
 #else
     std::cerr << zentory::texts::kScriptNoWindow;
     return 2;

@@ -66,8 +66,7 @@ inline constexpr const char* kScriptDialogMismatch = "answer does not fit the di
 inline constexpr const char* kScriptCannotOpen = "cannot open the script";
 inline constexpr const char* kScriptNoWindow =
     "zentory: this build has no window; run it with --script FILE\n";
-inline constexpr const char* kScriptBackendMissing =
-    "is not available in key-script mode yet; using none";
+inline constexpr const char* kScriptBackendMissing = "is not available; using none";
 inline constexpr const char* kScriptBadOption = "bad option";
 
 // TEMPLATE with its %d placeholders replaced by VALUES, in order.
