@@ -198,16 +198,24 @@ std::int32_t CMidiTrack::GetChannel() const {
 std::int64_t CMidiTrack::GetLengthTicks() const {
   // In note form the raw-form length is wanted: a note that outlasts every event moves the end
   // of the track to its note-off. Zero-length and silent notes have no note-off there.
+  // Events the raw form drops (such notes, and marked events) take their delta with them when
+  // nothing follows them.
   std::int64_t t = 0;
   std::int64_t end = 0;
-  const bool noteForm = form_ == kNoteForm;
+  if (form_ != kNoteForm) {
+    for (const CMusicEvent& e : events_) t += e.delta;
+    return t;
+  }
   for (const CMusicEvent& e : events_) {
     t += e.delta;
-    if (noteForm && e.status == ev::kNote && e.length > 0 && e.velocity != 0) {
-      end = std::max(end, t + e.length);
+    if (e.status == ev::kDeleted) continue;
+    if (e.status == ev::kNote) {
+      if (e.length == 0 || e.velocity == 0) continue;
+      end = std::max(end, t + std::max(e.length, 0));
     }
+    end = std::max(end, t);
   }
-  return std::max(t, end);
+  return end;
 }
 
 bool CMidiTrack::GetFirstMetaText(std::uint32_t type, std::string& out) const {

@@ -349,7 +349,7 @@ CMidiTrack CopyWindow(const CMidiTrack& source, std::int64_t from, std::int64_t 
       const bool eotLast = !events.empty() && events.back().IsEndOfTrack();
       std::int64_t before = outTime;
       if (eotLast) before -= events.back().delta;
-      offs.front().delta = ToDelta(to - before);
+      offs.front().delta = ToDelta(to - from - before);
       if (eotLast) {
         events.back().delta = 0;
         events.insert(events.end() - 1, std::make_move_iterator(offs.begin()),
