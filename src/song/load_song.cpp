@@ -30,7 +30,7 @@ LoadedSong LoadSongFromBytes(std::vector<std::uint8_t> bytes) {
     song = SplitFormat0(*data);
     if (!song) return result;
   } else {
-    song = ReadFormat1(std::move(bytes));
+    song = ReadFormat1(std::move(bytes), kEditorResolution);
   }
   if (song->state != song_state::kNoteForm || song->TrackCount() == 0) return result;
   song->ChangeResolution(kEditorResolution);

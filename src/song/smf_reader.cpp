@@ -90,22 +90,22 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
       continue;
     }
     carried = 0;
-    CMusicEvent event;
+    if (options.limitEvents && events.size() >= static_cast<std::size_t>(CMidiTrack::kMaxEvents)) {
+      MdtkError(mdtk::kTooManyEvents);  // nothing more is stored
+      break;
+    }
+    // Built in place: a million events must not be moved twice each.
     BuildEvent(raw,
                static_cast<std::int32_t>(
                    std::min<std::int64_t>(delta, std::numeric_limits<std::int32_t>::max())),
-               scratch, event);
-    if (options.limitEvents) {
-      if (!track.AddEvent(std::move(event))) break;  // reported once; nothing more is stored
-    } else {
-      events.push_back(std::move(event));
-    }
+               scratch, events.emplace_back());
   }
   track.SetForm(CMidiTrack::kRawForm);
   return size;
 }
 
-std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image) {
+std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image,
+                                        std::int32_t targetResolution) {
   auto song = std::make_unique<CMidi1Data>(CapacityFor(image.size()));
   song->state = song_state::kBytes;
   if (image.empty()) {
@@ -151,10 +151,13 @@ std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image) {
     const std::size_t used = ReadTrackChunk(image, cursor, *track, options);
     if (used == 0) refusedAt = cursor;
     cursor += used;
+    // Each track goes to note form (and to the target resolution) while its events are still in
+    // the cache; the result is the same as converting the whole song afterwards.
+    track->ToNoteForm();
+    if (targetResolution > 0) track->ChangeResolution(song->resolution, targetResolution, 0);
     song->AppendTrack(std::move(track));
   }
-  song->state = song_state::kRawForm;
-  for (auto& track : song->Tracks()) track->ToNoteForm();
+  if (targetResolution > 0) song->resolution = targetResolution;
   song->state = song_state::kNoteForm;
   FixMasterVolume(*song);
   return song;

@@ -43,8 +43,10 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
 
 // Format-1 path. The song gets capacity image size + 0x60000. Returns it in state 2 with its
 // tracks in note form, or in state 0 without tracks when the header is refused (M1DT 03000004 no
-// "MThd", 03000002 not format 1, 03000001 no track). A MacBinary prefix is skipped.
-std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image);
+// "MThd", 03000002 not format 1, 03000001 no track). A MacBinary prefix is skipped. A
+// TARGETRESOLUTION above 0 rescales every track to it as it is read (the load sequence's 480).
+std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image,
+                                        std::int32_t targetResolution = 0);
 
 // Format-0 path: one track in note form (state 2) at the file's division. A header that is not a
 // one-track format-0 header falls back to the format-1 path and a merge of its tracks; when that
