@@ -155,7 +155,10 @@ class CMainDialog : public IKeySink {
   const SettingsBlock& Settings() const { return settings_; }
   CEditPosition& Position() { return position_; }
   const CEditPosition& Position() const { return position_; }
-  int ChannelPlayState(int channel) const { return channelPlayState_.at(channel); }
+  // 1 when CHANNEL (0..15) sounds in channel-selective playback; 0 outside that range.
+  int ChannelPlayState(int channel) const {
+    return channel >= 0 && channel < 16 ? channelPlayState_[static_cast<std::size_t>(channel)] : 0;
+  }
   std::array<int, kChannelTableSize>& ChannelTable() { return channelTable_; }
   int TrackCount() const { return song_ ? song_->TrackCount() : 0; }
   CMidi1Data* Song() { return song_.get(); }

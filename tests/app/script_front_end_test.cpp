@@ -79,16 +79,6 @@ class ScriptRun : public ::testing::Test {
   std::ostringstream out, err;
 };
 
-TEST_F(ScriptRun, AnnouncementsGoOutAndQuitEndsTheScript) {
-  EXPECT_EQ(Run("Ctrl+Alt+V\n\n# quiet\nF3\nCtrl+Q\nCtrl+Alt+V\n"), 0);
-  EXPECT_EQ(out.str(),
-            "say: 曲を新規作成しました。小節[1] 拍[1] 節[1]\nsay: バージョン1.09\n"
-            "say: チャネル[3] オフ\nsay: 終了します。\n");
-  EXPECT_EQ(err.str(), "");
-  EXPECT_EQ(clock.NowMs(), 4000);
-  EXPECT_EQ(fs::file_size(fs::path(env.appDir) / "setup.ini"), 284u);
-}
-
 TEST_F(ScriptRun, UnknownKeyNamesTheLineAndStillShutsDown) {
   EXPECT_EQ(Run("Alt\nCtrl+Banana\nCtrl+Alt+V\n"), 1);
   EXPECT_EQ(out.str(), "say: 曲を新規作成しました。小節[1] 拍[1] 節[1]\nsay: ファイル操作\n");
