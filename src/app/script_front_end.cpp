@@ -116,6 +116,8 @@ std::optional<ScriptKey> ParseKeyName(std::string_view text) {
 }
 
 std::optional<ScriptLine> ParseScriptLine(std::string_view line, std::string* error) {
+  // Scripts saved by Windows editors may begin with a byte-order mark.
+  if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
   line = Trim(line);
   ScriptLine result;
   if (line.empty() || line.front() == '#') return result;

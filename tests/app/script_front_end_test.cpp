@@ -51,6 +51,11 @@ TEST(ScriptKeys, LinesAreKeysDirectivesOrNothing) {
   EXPECT_EQ(open->kind, ScriptLine::Kind::kOpen);
   EXPECT_EQ(open->argument, "/tmp/a song.mid");
   EXPECT_EQ(ParseScriptLine("@wait 250", &error)->waitMs, 250);
+  EXPECT_EQ(ParseScriptLine("\xEF\xBB\xBF"
+                            "Alt\r",
+                            &error)
+                ->key,
+            (ScriptKey{0x12, 0, 0, 1}));
   EXPECT_FALSE(ParseScriptLine("@wait soon", &error));
   EXPECT_FALSE(ParseScriptLine("@open", &error));
   EXPECT_FALSE(ParseScriptLine("@dance", &error));
