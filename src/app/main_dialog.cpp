@@ -82,6 +82,10 @@ void CMainDialog::Start() {
   settings_.speechRate = std::clamp(settings_.speechRate, kRateMin, kRateMax);
   settings_.speechVolume = std::clamp(settings_.speechVolume, kVolumeMin, kVolumeMax);
   if (platform_.view) {
+    // The ranges are set here too: without a voice nobody else sets them, and a slider of the
+    // wrong range would clamp the stored values and lose them at shutdown.
+    platform_.view->SetSliderRange(Slider::kRate, kRateMin, kRateMax, 5);
+    platform_.view->SetSliderRange(Slider::kVolume, kVolumeMin, kVolumeMax, 10);
     platform_.view->SetSliderPosition(Slider::kRate, settings_.speechRate);
     platform_.view->SetSliderPosition(Slider::kVolume, settings_.speechVolume);
   }

@@ -9,6 +9,7 @@
 
 #include "app/command_table.h"
 #include "app/main_dialog.h"
+#include "app/settings.h"
 #include "base/error_report.h"
 #include "base/general.h"
 #include "base/ports/main_window_post.h"
@@ -411,7 +412,11 @@ TEST_F(MainWindow, WindowEventsAndPostedMessages) {
   EXPECT_EQ(speech.spoken.size(), before);
 }
 
-TEST_F(MainWindow, WithoutAVoiceTheTextsAreStillShown) {
+TEST_F(MainWindow, WithoutAVoiceTheTextsAreStillShownAndTheSettingsKept) {
+  SettingsBlock stored;
+  stored.speechRate = -5;
+  stored.speechVolume = 40;
+  ASSERT_TRUE(SaveSettings((dir / "setup.ini").string(), stored));
   withVoice = false;
   Start();
   EXPECT_EQ(box.Boxes().size(), 1u);
@@ -419,6 +424,10 @@ TEST_F(MainWindow, WithoutAVoiceTheTextsAreStillShown) {
   Key('V', 1, 0, 1);
   EXPECT_EQ(view.guide, "バージョン1.09");
   EXPECT_EQ(box.Boxes().size(), 1u);
+  dialog->Shutdown();
+  auto bytes = FileBytes("setup.ini");
+  EXPECT_EQ(LoadLe32(&bytes[0]), -5);
+  EXPECT_EQ(LoadLe32(&bytes[4]), 40);
 }
 
 }  // namespace
