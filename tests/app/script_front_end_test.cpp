@@ -1,19 +1,13 @@
-// Key names, script lines and whole script runs of the key-script front end, and the hook under it.
+// Key names and script lines of the key-script front end, and the hook under it.
 #include "app/script_front_end.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <sstream>
 
 #include "app/keyboard_hook.h"
 #include "platform/fakes/fakes.h"
 
 namespace zentory {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(ScriptKeys, NamesMapToVirtualKeysAndModifiers) {
   struct Case {
@@ -61,36 +55,6 @@ TEST(ScriptKeys, LinesAreKeysDirectivesOrNothing) {
   EXPECT_FALSE(ParseScriptLine("@dance", &error));
   EXPECT_FALSE(ParseScriptLine("Ctrl+Banana", &error));
   EXPECT_EQ(error, "unknown key name");
-}
-
-class ScriptRun : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "zentory-script-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    env.appDir = tmpl;
-    env.clock = &clock;
-    env.timers = &clock;
-    env.speech = &silent;
-  }
-  void TearDown() override { fs::remove_all(env.appDir); }
-  int Run(const std::string& script) {
-    std::istringstream in(script);
-    return RunScript(in, "test.keys", env, out, err);
-  }
-  FakeClock clock;
-  CSilentSpeech silent;
-  ScriptEnvironment env;
-  std::ostringstream out, err;
-};
-
-TEST_F(ScriptRun, UnknownKeyNamesTheLineAndStillShutsDown) {
-  EXPECT_EQ(Run("Alt\nCtrl+Banana\nCtrl+Alt+V\n"), 1);
-  EXPECT_EQ(out.str(), "say: 曲を新規作成しました。小節[1] 拍[1] 節[1]\nsay: ファイル操作\n");
-  EXPECT_EQ(err.str(), "zentory: test.keys:2: unknown key name: Ctrl+Banana\n");
-  // Closed in menu mode: the sound stops with its pause, and the settings are saved.
-  EXPECT_EQ(clock.NowMs(), 3000);
-  EXPECT_TRUE(fs::exists(fs::path(env.appDir) / "setup.ini"));
 }
 
 TEST(KeyboardHook, HandlersSwapSafelyAndNothingArrivesWhileRemoved) {

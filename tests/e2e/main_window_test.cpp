@@ -405,11 +405,6 @@ TEST_F(MainWindow, WindowEventsAndPostedMessages) {
   post.Post(kMsgVelocityTooLow);
   post.Drain([&](int m) { dialog->OnPosted(m); });
   EXPECT_EQ(Last(), "ベロシティの値が低すぎます。");
-  dialog->OnRateSlider(-4);
-  EXPECT_EQ(speech.rate, -4);
-  auto before = speech.spoken.size();
-  keys.KeyUp('L', 1);
-  EXPECT_EQ(speech.spoken.size(), before);
 }
 
 TEST_F(MainWindow, WithoutAVoiceTheTextsAreStillShownAndTheSettingsKept) {
