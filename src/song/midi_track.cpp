@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "song/event_list.h"
 #include "song/song_errors.h"
 
 namespace zentory {
@@ -130,30 +131,7 @@ bool CMidiTrack::DeleteEvent(std::int32_t index) {
 }
 
 void CMidiTrack::Compact() {
-  std::size_t out = 0;
-  std::int64_t carry = 0;
-  bool carrying = false;
-  for (std::size_t i = 0; i < events_.size(); ++i) {
-    CMusicEvent& e = events_[i];
-    if (carrying) {
-      std::int64_t sum = carry + e.delta;
-      if (sum < 0) {
-        MdtkError(mdtk::kInternal);
-        sum = 0;  // a negative delta would put the rest of the track before its past
-      }
-      e.delta = static_cast<std::int32_t>(
-          std::min<std::int64_t>(sum, std::numeric_limits<std::int32_t>::max()));
-      carrying = false;
-    }
-    if (e.status == ev::kDeleted) {
-      carry = e.delta;
-      carrying = true;
-      continue;
-    }
-    if (out != i) events_[out] = std::move(e);
-    ++out;
-  }
-  events_.resize(out);
+  detail::CompactWhere(events_, [](const CMusicEvent&) { return false; });
 }
 
 void CMidiTrack::SwapEvents(std::int32_t i, std::int32_t j) {

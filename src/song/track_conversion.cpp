@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <string>
 #include <unordered_map>
 
+#include "song/event_list.h"
 #include "song/midi_track.h"
 #include "song/song_errors.h"
 
@@ -49,57 +51,63 @@ bool CMidiTrack::ToNoteForm() {
     return false;
   }
   const std::size_t n = events_.size();
-  for (CMusicEvent& e : events_) {
-    if (e.status == ev::kNoteOn && e.velocity == 0) e.status = ev::kNoteOff;
-  }
-  const std::vector<std::int64_t> abs = AbsoluteTimes();
-
-  // The note-offs of each (channel, key) in list order, as one bucketed array.
+  enum : std::uint8_t { kOther, kOn, kOff };
+  // One pass over the events gathers everything the pairing needs into small arrays.
+  std::vector<std::int64_t> abs(n);
+  std::vector<std::uint32_t> id(n, 0);
+  std::vector<std::uint8_t> kind(n, kOther);
+  std::vector<std::uint32_t> start(2049, 0);
   NoteIds ids;
-  std::vector<std::size_t> offId(n, 0);
+  std::int64_t t = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    const CMusicEvent& e = events_[i];
-    if (e.status == ev::kNoteOff || e.status == ev::kNoteOn) offId[i] = ids.Id(e.channel, e.key);
+    CMusicEvent& e = events_[i];
+    t += e.delta;
+    abs[i] = t;
+    if (e.status == ev::kNoteOn && e.velocity == 0) e.status = ev::kNoteOff;
+    if (e.status != ev::kNoteOn && e.status != ev::kNoteOff) continue;
+    const auto k = static_cast<std::uint32_t>(ids.Id(e.channel, e.key));
+    id[i] = k;
+    if (e.status == ev::kNoteOn) {
+      kind[i] = kOn;
+    } else {
+      kind[i] = kOff;
+      if (k + 2 > start.size()) start.resize(k + 2, 0);
+      ++start[k + 1];
+    }
   }
-  std::vector<std::size_t> start(ids.Count() + 1, 0);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (events_[i].status == ev::kNoteOff) ++start[offId[i] + 1];
-  }
+  // The note-offs of each (channel, key) in list order, as one bucketed array.
+  start.resize(ids.Count() + 1, 0);
   for (std::size_t k = 1; k < start.size(); ++k) start[k] += start[k - 1];
-  std::vector<std::size_t> offs(start.back());
-  std::vector<std::size_t> cursor(start.begin(), start.end() - 1);
+  std::vector<std::uint32_t> offs(start.back());
+  std::vector<std::uint32_t> cursor(start.begin(), start.end() - 1);
   for (std::size_t i = 0; i < n; ++i) {
-    if (events_[i].status == ev::kNoteOff) offs[cursor[offId[i]]++] = i;
+    if (kind[i] == kOff) offs[cursor[id[i]]++] = static_cast<std::uint32_t>(i);
   }
   std::copy(start.begin(), start.end() - 1, cursor.begin());
 
   // Each note-on, in order, is ended by the first note-off of its channel and key that follows
   // it and that no earlier note-on took; note-offs before it can never be taken any more.
   for (std::size_t i = 0; i < n; ++i) {
+    if (kind[i] != kOn) continue;
     CMusicEvent& e = events_[i];
-    if (e.status != ev::kNoteOn) continue;
     e.status = ev::kNote;
     e.length = 0;
-    const std::size_t id = offId[i];
-    std::size_t& c = cursor[id];
-    const std::size_t end = start[id + 1];
+    std::uint32_t& c = cursor[id[i]];
+    const std::uint32_t end = start[id[i] + 1];
     while (c < end && offs[c] < i) ++c;
     if (c < end) {
-      const std::int64_t len = abs[offs[c]] - abs[i];
-      e.length = static_cast<std::int32_t>(
-          std::clamp<std::int64_t>(len, std::numeric_limits<std::int32_t>::min(), kMaxDelta));
+      e.length = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+          abs[offs[c]] - abs[i], std::numeric_limits<std::int32_t>::min(), kMaxDelta));
       ++c;
     }
   }
-  for (CMusicEvent& e : events_) {
-    if (e.status == ev::kNoteOff) {
-      e.status = ev::kDeleted;
-    } else if (e.status == ev::kNote && e.length <= 0) {
-      if (e.length < 0) MdtkError(mdtk::kInternal);
-      e.status = ev::kDeleted;
-    }
-  }
-  Compact();
+  // Note-offs (taken or not) and notes without length go, their deltas passing on.
+  detail::CompactWhere(events_, [](const CMusicEvent& e) {
+    if (e.status == ev::kNoteOff) return true;
+    if (e.status != ev::kNote || e.length > 0) return false;
+    if (e.length < 0) MdtkError(mdtk::kInternal);
+    return true;
+  });
   form_ = kNoteForm;
   return true;
 }
@@ -109,69 +117,103 @@ bool CMidiTrack::ToRawForm() {
     MdtkError(mdtk::kInternal);
     return false;
   }
-  for (CMusicEvent& e : events_) {
-    if (e.status == ev::kNote && (e.length == 0 || e.velocity == 0)) e.status = ev::kDeleted;
-  }
-  Compact();
-  const std::vector<std::int64_t> abs = AbsoluteTimes();
-
   // A note-off goes just before the first event at or after its note's end. Earlier note-offs
   // count as events too, so at one tick later notes' note-offs come first; a note without length
   // is ended right after its note-on.
   struct Off {
     std::int64_t time;
-    std::size_t note;
+    std::uint32_t note;
     std::int32_t key;
     std::int32_t channel;
   };
   std::vector<Off> offs;
+  std::vector<std::int64_t> abs(events_.size());
   std::vector<std::uint8_t> endsAtOnce(events_.size(), 0);
-  for (std::size_t i = 0; i < events_.size(); ++i) {
-    const CMusicEvent& e = events_[i];
-    if (e.status != ev::kNote) continue;
-    if (e.length > 0) {
-      offs.push_back({abs[i] + e.length, i, e.key, e.channel});
-    } else {
-      endsAtOnce[i] = 1;
-    }
-  }
+  std::int64_t t = 0;
+  detail::CompactWhere(
+      events_,
+      [](const CMusicEvent& e) {
+        return e.status == ev::kNote && (e.length == 0 || e.velocity == 0);
+      },
+      [&](const CMusicEvent& e, std::size_t i) {
+        t += e.delta;
+        abs[i] = t;
+        if (e.status != ev::kNote) return;
+        if (e.length > 0) {
+          offs.push_back({t + e.length, static_cast<std::uint32_t>(i), e.key, e.channel});
+        } else {
+          endsAtOnce[i] = 1;
+        }
+      });
   std::sort(offs.begin(), offs.end(), [](const Off& a, const Off& b) {
     return a.time != b.time ? a.time < b.time : a.note > b.note;
   });
 
-  std::vector<CMusicEvent> out;
-  out.reserve(events_.size() * 2 + 1);
-  std::int64_t last = 0;
-  auto emitOff = [&](std::int32_t key, std::int32_t channel, std::int64_t time) {
-    CMusicEvent off(ToDelta(time - last));
+  // The merged list is built in place from the back: each original event moves right by the
+  // number of note-offs that come before it, so nothing unread is overwritten. Deltas are set as
+  // each slot's predecessor is written.
+  const std::size_t n = events_.size();
+  std::size_t total = n + offs.size();
+  for (std::uint8_t once : endsAtOnce) total += once;
+  events_.resize(total);
+  std::size_t w = total;
+  std::int64_t nextTime = 0;  // time of the slot written last (the one after w)
+  bool haveNext = false;
+  auto place = [&](CMusicEvent&& e, std::int64_t time) {
+    --w;
+    if (haveNext) events_[w + 1].delta = ToDelta(nextTime - time);
+    events_[w] = std::move(e);
+    nextTime = time;
+    haveNext = true;
+  };
+  auto placeOff = [&](std::int32_t key, std::int32_t channel, std::int64_t time) {
+    CMusicEvent off;
     off.status = ev::kNoteOff;
     off.key = key;
     off.channel = channel;
     off.velocity = 64;
-    out.push_back(std::move(off));
-    last = time;
+    place(std::move(off), time);
   };
-  std::size_t p = 0;
-  for (std::size_t k = 0; k < events_.size(); ++k) {
-    while (p < offs.size() && offs[p].time <= abs[k]) {
-      emitOff(offs[p].key, offs[p].channel, offs[p].time);
-      ++p;
-    }
+  std::size_t p = offs.size();
+  // Note-offs after the last event, then, going back, each event's own immediate note-off, the
+  // event, and the note-offs that end after the event before it.
+  const std::int64_t lastTime = n > 0 ? abs[n - 1] : std::numeric_limits<std::int64_t>::min();
+  while (p > 0 && offs[p - 1].time > lastTime) {
+    --p;
+    placeOff(offs[p].key, offs[p].channel, offs[p].time);
+  }
+  for (std::size_t k = n; k-- > 0;) {
     CMusicEvent& e = events_[k];
-    e.delta = ToDelta(abs[k] - last);
-    last = abs[k];
     if (e.status == ev::kNote) {
       e.status = ev::kNoteOn;
       e.length = 0;
     }
-    const std::int32_t key = e.key, channel = e.channel;
-    out.push_back(std::move(e));
-    if (endsAtOnce[k]) emitOff(key, channel, abs[k]);
+    if (endsAtOnce[k]) placeOff(e.key, e.channel, abs[k]);
+    place(std::move(e), abs[k]);  // a move onto itself leaves the event as it is
+    const std::int64_t lower = k > 0 ? abs[k - 1] : std::numeric_limits<std::int64_t>::min();
+    while (p > 0 && offs[p - 1].time > lower) {
+      --p;
+      placeOff(offs[p].key, offs[p].channel, offs[p].time);
+    }
   }
-  for (; p < offs.size(); ++p) emitOff(offs[p].key, offs[p].channel, offs[p].time);
-  events_ = std::move(out);
+  if (haveNext) events_[0].delta = ToDelta(nextTime);
 
-  // An end-of-track that note-offs passed moves back to the end.
+  // At one tick, each note-off changes places with the nearest note-on before it, so that
+  // note-offs come first.
+  std::ptrdiff_t lastOn = -1;
+  for (std::size_t k = 0; k < events_.size(); ++k) {
+    if (k == 0 || events_[k].delta != 0) lastOn = -1;
+    const std::int32_t s = events_[k].status;
+    if (s == ev::kNoteOn) {
+      lastOn = static_cast<std::ptrdiff_t>(k);
+    } else if (s == ev::kNoteOff && lastOn >= 0) {
+      SwapEvents(static_cast<std::int32_t>(lastOn), static_cast<std::int32_t>(k));
+      lastOn = static_cast<std::ptrdiff_t>(k);
+    }
+  }
+
+  // An end-of-track that note-offs passed moves back to the end. (Moving it does not change
+  // which events stand together at a tick, so the exchanges above are not affected.)
   if (!events_.empty() && !events_.back().IsEndOfTrack()) {
     for (std::size_t q = events_.size() - 1; q-- > 0;) {
       if (events_[q].IsEndOfTrack()) {
@@ -185,19 +227,6 @@ bool CMidiTrack::ToRawForm() {
     }
   }
   form_ = kRawForm;
-
-  // At one tick, each note-off changes places with the nearest note-on before it.
-  std::ptrdiff_t lastOn = -1;
-  for (std::size_t k = 0; k < events_.size(); ++k) {
-    if (k == 0 || events_[k].delta != 0) lastOn = -1;
-    const std::int32_t s = events_[k].status;
-    if (s == ev::kNoteOn) {
-      lastOn = static_cast<std::ptrdiff_t>(k);
-    } else if (s == ev::kNoteOff && lastOn >= 0) {
-      SwapEvents(static_cast<std::int32_t>(lastOn), static_cast<std::int32_t>(k));
-      lastOn = static_cast<std::ptrdiff_t>(k);
-    }
-  }
   return true;
 }
 
@@ -211,7 +240,11 @@ bool CMidiTrack::ChangeResolution(std::int32_t oldRes, std::int32_t newRes, std:
   // down, without drift whatever the two resolutions are.
   std::int64_t r = 0;
   bool zeroed = false;
-  for (CMusicEvent& e : events_) {
+  // Rescaled and compacted in one pass: a deleted note's new delta passes to the next event.
+  std::size_t out = 0;
+  std::int64_t carry = 0;
+  for (std::size_t i = 0; i < events_.size(); ++i) {
+    CMusicEvent& e = events_[i];
     const std::int64_t acc = r + static_cast<std::int64_t>(e.delta) * newRes;
     std::int64_t q = acc / oldRes;
     r = acc % oldRes;
@@ -219,80 +252,161 @@ bool CMidiTrack::ChangeResolution(std::int32_t oldRes, std::int32_t newRes, std:
       r += oldRes;
       --q;
     }
-    e.delta = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(q, std::numeric_limits<std::int32_t>::min(), kMaxDelta));
+    q += carry;
+    carry = 0;
+    bool remove = e.status == ev::kDeleted;
     if (e.status == ev::kNote) {
       const std::int64_t len = static_cast<std::int64_t>(e.length) * newRes / oldRes;
-      if (len == 0) {
-        zeroed = true;
-        if (mode == 1) {
-          e.status = ev::kDeleted;
-        } else {
-          e.length = 1;
-        }
-      } else {
+      if (len != 0) {
         e.length = static_cast<std::int32_t>(
             std::clamp<std::int64_t>(len, std::numeric_limits<std::int32_t>::min(), kMaxDelta));
+      } else {
+        zeroed = true;
+        remove = mode == 1;
+        e.length = 1;
       }
     }
+    if (remove) {
+      carry = q;
+      continue;
+    }
+    e.delta = ToDelta(q);
+    if (out != i) events_[out] = std::move(e);
+    ++out;
   }
-  Compact();
+  events_.resize(out);
   return zeroed;
 }
+
+namespace {
+
+// The index of the first meta event of TYPE, or -1.
+std::ptrdiff_t FindMeta(const std::vector<CMusicEvent>& events, std::uint32_t type) {
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    if (events[i].IsMeta(type)) return static_cast<std::ptrdiff_t>(i);
+  }
+  return -1;
+}
+
+// Builds a list in which every end-of-track but a final one disappears (its delta passing on)
+// and which always ends with one.
+class EndFixingList {
+ public:
+  explicit EndFixingList(std::size_t expected) { out_.reserve(expected + 1); }
+  void Push(CMusicEvent&& e, std::int64_t delta) {
+    if (pending_) {
+      carry_ += pendingEnd_.delta;
+      pending_ = false;
+    }
+    e.delta = ToDelta(delta + carry_);
+    carry_ = 0;
+    if (e.IsEndOfTrack()) {
+      pendingEnd_ = std::move(e);
+      pending_ = true;
+    } else {
+      out_.push_back(std::move(e));
+    }
+  }
+  std::vector<CMusicEvent> Finish() {
+    out_.push_back(pending_ ? std::move(pendingEnd_) : MakeEndOfTrack(0));
+    return std::move(out_);
+  }
+
+ private:
+  std::vector<CMusicEvent> out_;
+  CMusicEvent pendingEnd_;
+  bool pending_ = false;
+  std::int64_t carry_ = 0;
+};
+
+}  // namespace
 
 void CMidiTrack::MergeTrack(const CMidiTrack& other, bool names) {
   std::vector<CMusicEvent> mine = std::move(events_);
   events_.clear();
-  CMidiTrack theirs(other);
-  {
-    CMidiTrack self(Capacity(), form_);
-    self.events_ = std::move(mine);
-    if (names) {
-      std::string a, b;
-      self.GetFirstMetaText(ev::kMetaTrackName, a);
-      theirs.GetFirstMetaText(ev::kMetaTrackName, b);
-      std::string joined = a.empty() ? b : a + " / " + b;
-      self.DeleteMeta(ev::kMetaTrackName, false);
-      theirs.DeleteMeta(ev::kMetaTrackName, false);
-      if (joined.size() >= static_cast<std::size_t>(kLongMeta)) joined = "long name";
-      if (!joined.empty()) self.InsertMetaTextFirst(ev::kMetaTrackName, joined);
-    } else if (theirs.GetChannel() != ev::kNoChannel) {
-      theirs.DeleteMeta(ev::kMetaTrackName, false);
+  const std::vector<CMusicEvent>& theirs = other.events_;
+  // The name event put first in this track's copy, and the first name event of each copy that
+  // is left out; a left-out event's delta passes to the event after it.
+  std::ptrdiff_t skipMine = -1, skipTheirs = -1;
+  CMusicEvent joinedName;
+  bool hasJoined = false;
+  if (names) {
+    skipMine = FindMeta(mine, ev::kMetaTrackName);
+    skipTheirs = FindMeta(theirs, ev::kMetaTrackName);
+    std::string a = skipMine >= 0 ? mine[static_cast<std::size_t>(skipMine)].DataText() : "";
+    std::string b = skipTheirs >= 0 ? theirs[static_cast<std::size_t>(skipTheirs)].DataText() : "";
+    std::string joined = a.empty() ? b : a + " / " + b;
+    if (joined.size() >= static_cast<std::size_t>(kLongMeta)) joined = "long name";
+    if (!joined.empty()) {
+      joinedName =
+          MakeMetaEvent(0, ev::kMetaTrackName,
+                        {reinterpret_cast<const std::uint8_t*>(joined.data()), joined.size()});
+      hasJoined = true;
     }
-    mine = std::move(self.events_);
+  } else if (other.GetChannel() != ev::kNoChannel) {
+    skipTheirs = FindMeta(theirs, ev::kMetaTrackName);
   }
-  std::vector<CMusicEvent>& other2 = theirs.events_;
-  std::vector<CMusicEvent> out;
-  out.reserve(mine.size() + other2.size());
+
+  // Heads of the two copies: A walks [joined name] + mine, B walks theirs, skipping the left-out
+  // events. REM holds the remaining delta of each head.
+  const std::size_t na = mine.size() + (hasJoined ? 1 : 0);
+  const std::size_t offsetA = hasJoined ? 1 : 0;
+  auto eventA = [&](std::size_t i) -> CMusicEvent& {
+    return hasJoined && i == 0 ? joinedName : mine[i - offsetA];
+  };
+  auto skippedA = [&](std::size_t i) {
+    return skipMine >= 0 && i == static_cast<std::size_t>(skipMine) + offsetA;
+  };
+  auto skippedB = [&](std::size_t j) {
+    return skipTheirs >= 0 && j == static_cast<std::size_t>(skipTheirs);
+  };
   std::size_t i = 0, j = 0;
-  std::int64_t ra = mine.empty() ? 0 : mine[0].delta;
-  std::int64_t rb = other2.empty() ? 0 : other2[0].delta;
-  while (i < mine.size() && j < other2.size()) {
+  std::int64_t carryA = 0, carryB = 0;
+  auto settleA = [&]() {
+    while (i < na && skippedA(i)) carryA += eventA(i++).delta;
+  };
+  auto settleB = [&]() {
+    while (j < theirs.size() && skippedB(j)) carryB += theirs[j++].delta;
+  };
+  settleA();
+  settleB();
+  std::int64_t ra = i < na ? eventA(i).delta + carryA : 0;
+  std::int64_t rb = j < theirs.size() ? theirs[j].delta + carryB : 0;
+  carryA = carryB = 0;
+  EndFixingList out(mine.size() + theirs.size() + 1);
+  auto nextA = [&]() {
+    ++i;
+    settleA();
+    if (i < na) ra = eventA(i).delta + carryA;
+    carryA = 0;
+  };
+  auto nextB = [&]() {
+    ++j;
+    settleB();
+    if (j < theirs.size()) rb = theirs[j].delta + carryB;
+    carryB = 0;
+  };
+  while (i < na && j < theirs.size()) {
     if (ra >= rb) {
       // At equal times the other track's event comes first.
-      CMusicEvent e = std::move(other2[j]);
-      e.delta = ToDelta(rb);
+      out.Push(CMusicEvent(theirs[j]), rb);
       ra -= rb;
-      out.push_back(std::move(e));
-      if (++j < other2.size()) rb = other2[j].delta;
+      nextB();
     } else {
-      CMusicEvent e = std::move(mine[i]);
-      e.delta = ToDelta(ra);
+      out.Push(std::move(eventA(i)), ra);
       rb -= ra;
-      out.push_back(std::move(e));
-      if (++i < mine.size()) ra = mine[i].delta;
+      nextA();
     }
   }
-  if (i < mine.size()) {
-    mine[i].delta = ToDelta(ra);
-    for (; i < mine.size(); ++i) out.push_back(std::move(mine[i]));
+  while (i < na) {
+    out.Push(std::move(eventA(i)), ra);
+    nextA();
   }
-  if (j < other2.size()) {
-    other2[j].delta = ToDelta(rb);
-    for (; j < other2.size(); ++j) out.push_back(std::move(other2[j]));
+  while (j < theirs.size()) {
+    out.Push(CMusicEvent(theirs[j]), rb);
+    nextB();
   }
-  events_ = std::move(out);
-  FixEndOfTrack();
+  events_ = out.Finish();
 }
 
 CMidiTrack CopyWindow(const CMidiTrack& source, std::int64_t from, std::int64_t to) {
