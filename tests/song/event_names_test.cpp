@@ -26,12 +26,10 @@ TEST(EventNames, WordingByKind) {
   EXPECT_EQ(GetEventName(Of(ev::kProgramChange, 0, 0)), "プログラムチェンジ 1");
   EXPECT_EQ(GetEventName(Of(ev::kControlChange, 7, 100)), "チャネルボリュームMSB 100");
   EXPECT_EQ(GetEventName(Of(ev::kControlChange, 2, 5)), "未定義のコントロールチェンジ5");
-  EXPECT_EQ(GetEventName(Of(ev::kControlChange, 101, 0)), "RPN MSB 0");
   EXPECT_EQ(GetEventName(Of(ev::kNoteOff)), "ノートオフ ");
   EXPECT_EQ(GetEventName(Of(ev::kSysEx, 1, 127)), "マスターボリューム 127");
   EXPECT_EQ(GetEventName(Of(ev::kSysEx, 69)), "EQ ON OFF");
   EXPECT_EQ(GetEventName(Of(ev::kSysEx, 9)), "未定義のシステムエクスクルーシブ");
-  EXPECT_EQ(GetEventName(Of(ev::kSysExContinuation)), "システムエクスクルーシブ ");
   EXPECT_EQ(GetEventName(Of(0x42)), "未定義のイベント");
   EXPECT_EQ(GetEventName(MakeTempoEvent(0, 500000)), "テンポ 120");
   EXPECT_EQ(GetEventName(MakeEndOfTrack(0)), "トラック末尾");
@@ -55,9 +53,7 @@ TEST(EventNames, WordingByKind) {
 TEST(EventNames, Instruments) {
   EXPECT_STREQ(InstrumentNames[0], "ｸﾞﾗﾝﾄﾞ ﾋﾟｱﾉ");
   EXPECT_STREQ(InstrumentNames[127], "銃声");
-  EXPECT_STREQ(InstrumentNames[86], "5度の鋸波");
   EXPECT_STREQ(InstrumentName(128), "");
-  EXPECT_STREQ(InstrumentName(-1), "");
   for (const char* name : InstrumentNames) EXPECT_GT(Cp932Length(name), 0u);
 }
 
@@ -66,7 +62,6 @@ TEST(MidiValues, TempoBendAndGs) {
   ScopedMessageBoxTarget scope(&box);
   EXPECT_EQ(BpmFromTempo(500000), 120);
   EXPECT_EQ(TempoFromBpm(120), 500000);
-  EXPECT_EQ(TempoFromBpm(7), 8571000);
   EXPECT_TRUE(box.Boxes().empty());
   EXPECT_EQ(BpmFromTempo(999), 0);
   EXPECT_EQ(TempoFromBpm(0), 0);

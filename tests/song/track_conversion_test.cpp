@@ -298,22 +298,6 @@ TEST(TrackConversion, NoteFormEdgeCases) {
   EXPECT_EQ(t.EventCount(), 3);
 }
 
-TEST(TrackConversion, RawFormEndsBeforeNextStartAtOneTick) {
-  CMidiTrack t(CDataBuff::kStandardCapacity, CMidiTrack::kNoteForm);
-  t.AddEvent(MakeNoteEvent(0, 0, 60, 10, 100));
-  t.AddEvent(MakeNoteEvent(10, 0, 60, 10, 100));
-  t.AddEvent(MakeEndOfTrack(0));
-  ASSERT_TRUE(t.ToRawForm());
-  const auto& e = t.Events();
-  ASSERT_EQ(e.size(), 5u);
-  EXPECT_EQ(e[1].status, ev::kNoteOff);
-  EXPECT_EQ(e[1].delta, 10);
-  EXPECT_EQ(e[2].status, ev::kNoteOn);
-  EXPECT_EQ(e[3].status, ev::kNoteOff);
-  EXPECT_TRUE(e[4].IsEndOfTrack());
-  EXPECT_EQ(t.GetLengthTicks(), 20);
-}
-
 TEST(TrackConversion, ResolutionChangeCarriesTheExactRemainder) {
   CMidiTrack t(CDataBuff::kStandardCapacity, CMidiTrack::kNoteForm);
   for (int i = 0; i < 10000; ++i) t.AddEvent(MakeNoteEvent(1, 0, 60, 1, 100));
