@@ -56,35 +56,6 @@ TEST_F(FormatConversionTest, MergeGivesOneEventPerTrackPerPassAtEqualTicks) {
             (std::vector<std::string>{"MDTK0D000026 トラックに異常が発生しました。"}));
 }
 
-TEST_F(FormatConversionTest, SplitSendsEventsToTheirChannelTracksAndEndsAllTogether) {
-  CMidi0Data data;
-  data.resolution = 480;
-  data.state = song_state::kNoteForm;
-  CMidiTrack& t = data.Track();
-  t.SetForm(CMidiTrack::kNoteForm);
-  CMusicEvent sx(0);
-  sx.status = ev::kSysEx;
-  const std::uint8_t gm[] = {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
-  sx.SetData(gm);
-  t.Events() = {MakeTempoEvent(0, 500000), sx, MakeNoteEvent(10, 0, 60, 100, 90),
-                MakeNoteEvent(20, 9, 36, 100, 90), MakeEndOfTrack(70)};
-  auto song = SplitFormat0(data);
-  ASSERT_TRUE(song);
-  ASSERT_EQ(song->TrackCount(), kSplitTrackCount);
-  EXPECT_EQ(song->state, song_state::kNoteForm);
-  EXPECT_EQ(song->Track(0)->Event(0).type, ev::kMetaTempo);
-  EXPECT_EQ(song->Track(1)->Event(0).status, ev::kSysEx);
-  EXPECT_EQ(song->Track(1)->Event(1).delta, 10);
-  EXPECT_EQ(song->Track(10)->Event(0).delta, 30);
-  for (const auto& track : song->Tracks()) {
-    EXPECT_EQ(track->TimeOf(track->EventCount() - 1), 100);
-    EXPECT_TRUE(track->Events().back().IsEndOfTrack());
-  }
-  data.Track().SetForm(CMidiTrack::kRawForm);
-  EXPECT_FALSE(SplitFormat0(data));
-  EXPECT_EQ(box_.Boxes().size(), 1u);
-}
-
 TEST_F(FormatConversionTest, PlayerDataIsTheMergedWindow) {
   CMidi1Data song;
   song.resolution = 480;
