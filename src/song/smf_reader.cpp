@@ -34,8 +34,10 @@ std::int32_t CapacityFor(std::size_t imageSize) {
 }
 
 // Makes the model's event from a token. SCRATCH holds the data bytes while they are assembled.
+int Silent(ErrorCode) { return 1; }
+
 void BuildEvent(const smf::RawEvent& raw, std::int32_t delta, std::vector<std::uint8_t>& scratch,
-                CMusicEvent& event) {
+                smf::TrackReport report, CMusicEvent& event) {
   event.status = raw.status;
   event.delta = delta;
   event.key = raw.key;
@@ -52,23 +54,24 @@ void BuildEvent(const smf::RawEvent& raw, std::int32_t delta, std::vector<std::u
   if (event.status == ev::kSysEx) event.ClassifySysEx();
   const bool exempt =
       (event.status == ev::kMeta || event.status == ev::kSysEx) && event.type == 127;
-  if (n >= kHugeEventBytes && !exempt) MdtkError(mdtk::kHugeEvent);
+  if (n >= kHugeEventBytes && !exempt) report(mdtk::kHugeEvent);
 }
 
 }  // namespace
 
 std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t cursor,
                            CMidiTrack& track, const ChunkReadOptions& options) {
-  RearmMdtkWarnings();
+  const smf::TrackReport report = options.quiet ? &Silent : &MdtkError;
+  if (!options.quiet) RearmMdtkWarnings();
   track.Clear();
   track.SetForm(CMidiTrack::kRawForm);
   if (!HasTrackTag(image, cursor)) {
-    if (!options.quietRefusal) MdtkError(mdtk::kNotMidiChunk);
+    if (!options.quietRefusal) report(mdtk::kNotMidiChunk);
     return 0;
   }
   const std::uint64_t chunk = std::uint64_t{smf::PeekBe32(image, cursor + 4)} + kChunkHead;
   if (chunk > image.size() - cursor) {
-    if (!options.quietRefusal) MdtkError(mdtk::kInternal);
+    if (!options.quietRefusal) report(mdtk::kInternal);
     return 0;
   }
   const auto size = static_cast<std::size_t>(chunk);
@@ -79,7 +82,7 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
   events.reserve(std::min<std::size_t>(body.size() / 3 + 1, CMidiTrack::kMaxEvents + 1u));
   const std::int64_t limit = options.unboundedTime ? std::numeric_limits<std::int64_t>::max()
                                                    : smf::TickLimitFor(options.division);
-  smf::TrackTokenizer tokenizer(body, limit, &MdtkError);
+  smf::TrackTokenizer tokenizer(body, limit, report);
   smf::RawEvent raw;
   std::vector<std::uint8_t> scratch;
   std::int64_t carried = 0;  // delta of dropped meta events, passed on to the next event
@@ -91,14 +94,14 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
     }
     carried = 0;
     if (options.limitEvents && events.size() >= static_cast<std::size_t>(CMidiTrack::kMaxEvents)) {
-      MdtkError(mdtk::kTooManyEvents);  // nothing more is stored
+      report(mdtk::kTooManyEvents);  // nothing more is stored
       break;
     }
     // Built in place: a million events must not be moved twice each.
     BuildEvent(raw,
                static_cast<std::int32_t>(
                    std::min<std::int64_t>(delta, std::numeric_limits<std::int32_t>::max())),
-               scratch, events.emplace_back());
+               scratch, report, events.emplace_back());
   }
   track.SetForm(CMidiTrack::kRawForm);
   return size;
@@ -196,6 +199,7 @@ bool ReadBackTracks(std::span<const std::uint8_t> image, std::int32_t count,
   options.division = resolution;
   options.limitEvents = false;
   options.unboundedTime = true;
+  options.quiet = true;
   tracks.clear();
   std::size_t cursor = kHeaderSize;
   for (std::int32_t i = 0; i < count; ++i) {

@@ -32,6 +32,8 @@ struct ChunkReadOptions {
   bool unboundedTime = false;
   // Shows nothing for a refused chunk (the caller already reported the same refusal).
   bool quietRefusal = false;
+  // Shows no track report at all: the read-back of bytes the writer has just made and reported.
+  bool quiet = false;
 };
 
 // Reads the track chunk at CURSOR of IMAGE into TRACK, which is cleared and left in raw form.
