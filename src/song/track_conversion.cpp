@@ -293,18 +293,22 @@ std::ptrdiff_t FindMeta(const std::vector<CMusicEvent>& events, std::uint32_t ty
 class EndFixingList {
  public:
   explicit EndFixingList(std::size_t expected) { out_.reserve(expected + 1); }
-  void Push(CMusicEvent&& e, std::int64_t delta) {
+  // Takes E (copied or moved in place) with DELTA.
+  template <class E>
+  void Push(E&& e, std::int64_t delta) {
     if (pending_) {
       carry_ += pendingEnd_.delta;
       pending_ = false;
     }
-    e.delta = ToDelta(delta + carry_);
+    const std::int32_t d = ToDelta(delta + carry_);
     carry_ = 0;
     if (e.IsEndOfTrack()) {
-      pendingEnd_ = std::move(e);
+      pendingEnd_ = std::forward<E>(e);
+      pendingEnd_.delta = d;
       pending_ = true;
     } else {
-      out_.push_back(std::move(e));
+      out_.emplace_back(std::forward<E>(e));
+      out_.back().delta = d;
     }
   }
   std::vector<CMusicEvent> Finish() {
@@ -389,7 +393,7 @@ void CMidiTrack::MergeTrack(const CMidiTrack& other, bool names) {
   while (i < na && j < theirs.size()) {
     if (ra >= rb) {
       // At equal times the other track's event comes first.
-      out.Push(CMusicEvent(theirs[j]), rb);
+      out.Push(theirs[j], rb);
       ra -= rb;
       nextB();
     } else {
@@ -403,7 +407,7 @@ void CMidiTrack::MergeTrack(const CMidiTrack& other, bool names) {
     nextA();
   }
   while (j < theirs.size()) {
-    out.Push(CMusicEvent(theirs[j]), rb);
+    out.Push(theirs[j], rb);
     nextB();
   }
   events_ = out.Finish();
@@ -416,30 +420,61 @@ CMidiTrack CopyWindow(const CMidiTrack& source, std::int64_t from, std::int64_t 
     from = 0;
   }
   const bool raw = source.Form() == CMidiTrack::kRawForm;
+  const std::vector<CMusicEvent>& src = source.Events();
+  // Notes before the window are dropped; everything else before it stands at its start.
+  auto dropped = [raw, from](const CMusicEvent& e, std::int64_t t) {
+    if (t >= from) return false;
+    return raw ? (e.status == ev::kNoteOn || e.status == ev::kNoteOff) : e.status == ev::kNote;
+  };
+
+  // Of the pitch bends before the first note only the last two positions may stay: the events
+  // before the window all stand at its start, and only the latest bend there matters. The
+  // positions are those of the copy, so they are found by a first walk up to the first note.
+  std::ptrdiff_t firstNote = -1, lastBend = -1, pos = 0;
+  {
+    std::int64_t t = 0;
+    for (const CMusicEvent& e : src) {
+      t += e.delta;
+      if (t >= to) break;
+      if (dropped(e, t)) continue;
+      if (e.status == ev::kNoteOn || e.status == ev::kNote) {
+        firstNote = pos;
+        break;
+      }
+      if (e.status == ev::kPitchBend) lastBend = pos;
+      ++pos;
+    }
+  }
+  const std::ptrdiff_t thinUpTo = firstNote > 1 && lastBend >= 0 ? lastBend - 2 : -1;
+
   std::vector<CMusicEvent>& events = out.Events();
-  events.reserve(source.Events().size() + 1);
+  events.reserve(src.size() + 1);
   std::array<std::array<std::uint8_t, 128>, 16> sounding{};
   std::int64_t t = 0;
   std::int64_t outTime = 0;
+  std::int64_t carry = 0;  // delta of a thinned bend inside the window, passed on
   bool inside = false;
-  for (const CMusicEvent& e : source.Events()) {
+  pos = 0;
+  for (const CMusicEvent& e : src) {
     t += e.delta;
     if (t >= to) break;
-    const bool note =
-        raw ? (e.status == ev::kNoteOn || e.status == ev::kNoteOff) : e.status == ev::kNote;
-    if (t < from) {
-      if (note) continue;
-      events.push_back(e);
-      events.back().delta = 0;
-      continue;
-    }
-    events.push_back(e);
-    if (!inside) {
-      events.back().delta = ToDelta(t - from);
+    if (dropped(e, t)) continue;
+    std::int64_t delta = 0;
+    if (t >= from) {
+      delta = inside ? e.delta : t - from;
       inside = true;
     }
+    if (e.status == ev::kPitchBend && pos++ <= thinUpTo) {
+      carry += delta;
+      continue;
+    }
+    if (e.status != ev::kPitchBend) ++pos;
+    events.push_back(e);
+    events.back().delta = ToDelta(delta + carry);
+    carry = 0;
     outTime += events.back().delta;
-    if (raw && note && e.channel >= 0 && e.channel < 16 && e.key >= 0 && e.key < 128) {
+    if (raw && t >= from && (e.status == ev::kNoteOn || e.status == ev::kNoteOff) &&
+        e.channel >= 0 && e.channel < 16 && e.key >= 0 && e.key < 128) {
       auto& flag = sounding[static_cast<std::size_t>(e.channel)][static_cast<std::size_t>(e.key)];
       flag = e.status == ev::kNoteOn && e.velocity > 0 ? 1 : 0;
     }
@@ -474,32 +509,6 @@ CMidiTrack CopyWindow(const CMidiTrack& source, std::int64_t from, std::int64_t 
     }
   }
   if (events.empty() || !events.back().IsEndOfTrack()) events.push_back(MakeEndOfTrack(0));
-
-  // Of the pitch bends before the first note only the last two positions may stay: the events
-  // before the window all stand at its start, and only the latest bend there matters.
-  std::size_t first = events.size();
-  for (std::size_t k = 0; k < events.size(); ++k) {
-    const std::int32_t s = events[k].status;
-    if (s == ev::kNoteOn || s == ev::kNote) {
-      first = k;
-      break;
-    }
-  }
-  if (first < events.size() && first > 1) {
-    std::size_t lastBend = first;
-    for (std::size_t k = first; k-- > 0;) {
-      if (events[k].status == ev::kPitchBend) {
-        lastBend = k;
-        break;
-      }
-    }
-    if (lastBend < first && lastBend >= 2) {
-      for (std::size_t k = 0; k + 2 <= lastBend; ++k) {
-        if (events[k].status == ev::kPitchBend) events[k].status = ev::kDeleted;
-      }
-    }
-  }
-  out.Compact();
   return out;
 }
 

@@ -184,6 +184,62 @@ Events SlowMerge(const Events& mine, const Events& other) {
   return out;
 }
 
+CMidiTrack TrackOf(Events ev, std::int32_t form) {
+  CMidiTrack t(CDataBuff::kStandardCapacity, form);
+  t.Events() = std::move(ev);
+  return t;
+}
+
+// The window copy as a list edit: mark, cut, end the sounding notes, thin the bends, compact.
+Events SlowCopyWindow(Events ev, bool raw, std::int64_t from, std::int64_t to) {
+  std::int64_t t = 0;
+  bool inside = false;
+  std::vector<std::pair<std::int32_t, std::int32_t>> sounding;
+  for (auto& e : ev) {
+    t += e.delta;
+    const bool note =
+        raw ? e.status == ev::kNoteOn || e.status == ev::kNoteOff : e.status == ev::kNote;
+    if (t >= to || t < from) {
+      e.delta = 0;
+      if (t >= to || note) e.status = 0;
+      continue;
+    }
+    if (!inside) e.delta = static_cast<std::int32_t>(t - from);
+    inside = true;
+    if (!raw || !note) continue;
+    std::erase(sounding, std::pair{e.channel, e.key});
+    if (e.status == ev::kNoteOn && e.velocity > 0) sounding.push_back({e.channel, e.key});
+  }
+  SlowCompact(ev);
+  std::sort(sounding.begin(), sounding.end());
+  CMidiTrack track = TrackOf(ev, CMidiTrack::kRawForm);
+  for (auto [channel, key] : sounding) {
+    CMusicEvent off = Make(ev::kNoteOff, 0, channel, key, 0);
+    if (!track.IsEmpty() && track.Events().back().IsEndOfTrack()) {
+      track.InsertEventAtTime(static_cast<std::int32_t>(to - from), off, CMidiTrack::kAfter);
+    } else {
+      off.delta = static_cast<std::int32_t>(to - from - track.GetLengthTicks());
+      track.AddEvent(off);
+    }
+  }
+  ev = track.Events();
+  if (ev.empty() || !ev.back().IsEndOfTrack()) ev.push_back(MakeEndOfTrack(0));
+  std::size_t first = 0;
+  while (first < ev.size() && ev[first].status != ev::kNoteOn && ev[first].status != ev::kNote) {
+    ++first;
+  }
+  std::ptrdiff_t bend = -1;
+  for (std::size_t k = 0; k < first && first < ev.size(); ++k) {
+    if (ev[k].status == ev::kPitchBend) bend = static_cast<std::ptrdiff_t>(k);
+  }
+  for (std::ptrdiff_t k = 0; first > 1 && k + 2 <= bend; ++k) {
+    if (ev[static_cast<std::size_t>(k)].status == ev::kPitchBend)
+      ev[static_cast<std::size_t>(k)].status = 0;
+  }
+  SlowCompact(ev);
+  return ev;
+}
+
 // Random tracks with few channels and keys, so that overlaps, same-key repeats, zero lengths,
 // orphan note-offs and events after an end-of-track all occur.
 Events RandomRaw(std::mt19937& rng) {
@@ -231,12 +287,6 @@ Events RandomNotes(std::mt19937& rng) {
   return ev;
 }
 
-CMidiTrack TrackOf(Events ev, std::int32_t form) {
-  CMidiTrack t(CDataBuff::kStandardCapacity, form);
-  t.Events() = std::move(ev);
-  return t;
-}
-
 TEST(TrackConversion, MatchesStepByStepReferenceOnRandomTracks) {
   FakeMessageBox box;
   ScopedMessageBoxTarget scope(&box);
@@ -268,6 +318,17 @@ TEST(TrackConversion, MatchesStepByStepReferenceOnRandomTracks) {
       SlowChangeResolution(slow, from, to);
       ASSERT_EQ(Dump(scaled.Events()), Dump(slow)) << from << "->" << to << "\n" << Dump(notes);
     }
+
+    const std::int64_t from = std::uniform_int_distribution<int>(0, 20)(rng);
+    const std::int64_t to = from + std::uniform_int_distribution<int>(0, 30)(rng);
+    ASSERT_EQ(Dump(CopyWindow(TrackOf(notes, CMidiTrack::kNoteForm), from, to).Events()),
+              Dump(SlowCopyWindow(notes, false, from, to)))
+        << from << ".." << to << "\n"
+        << Dump(notes);
+    ASSERT_EQ(Dump(CopyWindow(TrackOf(raw, CMidiTrack::kRawForm), from, to).Events()),
+              Dump(SlowCopyWindow(raw, true, from, to)))
+        << from << ".." << to << "\n"
+        << Dump(raw);
 
     const Events other = RandomNotes(rng);
     CMidiTrack merged = TrackOf(notes, CMidiTrack::kNoteForm);
