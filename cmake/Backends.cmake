@@ -93,3 +93,15 @@ if(_main_srcs)
   target_link_libraries(zentory PRIVATE zentory_app zentory_fakes ${ZENTORY_BACKEND_LIBS} zentory_warnings)
   target_compile_definitions(zentory PRIVATE ${ZENTORY_BACKEND_DEFS})
 endif()
+
+# The speech latency benchmark (bench/speech_bench.cpp) needs the voice and the audio device; the
+# benchmark program is made later, so it is linked once the whole tree is read.
+function(zentory_link_bench_backends)
+  if(TARGET zentory_bench AND TARGET zentory_backend_espeak_mecab AND TARGET zentory_backend_sdl_audio)
+    target_link_libraries(zentory_bench PRIVATE zentory_backend_espeak_mecab zentory_backend_sdl_audio
+                          zentory_fakes)
+    target_compile_definitions(zentory_bench PRIVATE ZENTORY_HAVE_ESPEAK_MECAB=1
+                               ZENTORY_HAVE_SDL_AUDIO=1)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zentory_link_bench_backends)

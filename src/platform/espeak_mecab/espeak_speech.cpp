@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/espeak_mecab/speech_text.h"
@@ -26,12 +27,21 @@ constexpr const char* kNoDictionary =
 
 // Synthesis blocks of 20 ms: the first sound of an utterance is ready that soon.
 constexpr int kBlockMs = 20;
+// Samples this quiet or quieter at the start of an utterance count as silence (about -66 dB).
+constexpr int kSilenceLevel = 16;
 
 // Rate -10..10 as words per minute: the middle is eSpeak's own default, each end a third or three
 // times as fast, within what the voice can do.
 int WordsPerMinute(int rate) {
   double wpm = 175.0 * std::pow(3.0, rate / 10.0);
   return std::clamp(static_cast<int>(std::lround(wpm)), 80, 450);
+}
+
+// eSpeak NG is initialised once per process and never terminated: its terminate call can hang
+// on the library's own queue thread, and a second initialisation after it is not safe.
+int InitializeEspeakOnce() {
+  static const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBlockMs, nullptr, 0);
+  return rate;
 }
 
 int SynthCallback(short* wav, int count, espeak_EVENT* events) {
@@ -86,17 +96,13 @@ CEspeakSpeech::~CEspeakSpeech() {
     if (output_ && outputOpen_) output_->Close();
     outputOpen_ = false;
   }
-  espeak_Terminate();
 }
 
 bool CEspeakSpeech::Start() {
   if (started_) return true;
-  int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBlockMs, nullptr, 0);
+  const int rate = InitializeEspeakOnce();
   if (rate <= 0) return false;
-  if (espeak_SetVoiceByName(kVoices[0].name) != EE_OK) {
-    espeak_Terminate();
-    return false;
-  }
+  if (espeak_SetVoiceByName(kVoices[0].name) != EE_OK) return false;
   sourceRate_ = rate;
   // The dictionary loads before the first word; from here on only the worker uses it.
   reader_ = std::make_unique<CReadingConverter>(dicDir_);
@@ -169,6 +175,16 @@ bool CEspeakSpeech::SetOutputFormat(const AudioFormat& format) {
 int CEspeakSpeech::Deliver(const short* wav, int count) {
   if (generation_.load() != speaking_) return 1;
   if (wav == nullptr || count <= 0) return 0;
+  if (leading_) {
+    // The silence before the first sound (the closure of a leading キ or タ, tens of ms) is
+    // not played: the user hears the answer that much sooner.
+    int skip = 0;
+    while (skip < count && std::abs(wav[skip]) <= kSilenceLevel) ++skip;
+    wav += skip;
+    count -= skip;
+    if (count == 0) return 0;
+    leading_ = false;
+  }
   block_.clear();
   converter_->Convert(wav, count, static_cast<float>(volume_.load()) / 100.0f, block_);
   std::lock_guard lock(outputMutex_);
@@ -209,6 +225,7 @@ void CEspeakSpeech::Run() {
       converter_ = std::make_unique<CPcmConverter>(sourceRate_, format_);
     }
     speaking_ = generation;
+    leading_ = true;
     espeak_Synth(reading.c_str(), reading.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
                  nullptr, this);
   }

@@ -1,6 +1,6 @@
 // The embedded voice: the reading rules and MeCab turn the text into kana, eSpeak NG's Japanese
 // voice synthesises it on a worker thread, and the PCM goes to an audio output stream.
-// eSpeak NG keeps its state process-wide, so there is one CEspeakSpeech per process.
+// eSpeak NG keeps its state process-wide, so only one CEspeakSpeech may exist at a time.
 #pragma once
 
 #include <atomic>
@@ -87,6 +87,7 @@ class CEspeakSpeech : public ISpeechSynth {
 
   // Worker-thread state of the utterance being synthesised.
   std::uint64_t speaking_ = 0;
+  bool leading_ = true;  // nothing audible delivered yet
   std::unique_ptr<CReadingConverter> reader_;
   std::unique_ptr<CPcmConverter> converter_;
   std::vector<std::uint8_t> block_;
