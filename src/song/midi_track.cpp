@@ -135,7 +135,11 @@ void CMidiTrack::Compact() {
 }
 
 void CMidiTrack::SwapEvents(std::int32_t i, std::int32_t j) {
-  if (i == j || i < 0 || j < 0 || i >= EventCount() || j >= EventCount()) return;
+  if (i < 0 || j < 0 || i >= EventCount() || j >= EventCount()) {
+    MdtkError(mdtk::kInternal);
+    return;
+  }
+  if (i == j) return;
   CMusicEvent& a = events_[static_cast<std::size_t>(i)];
   CMusicEvent& b = events_[static_cast<std::size_t>(j)];
   std::swap(a, b);

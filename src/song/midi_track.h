@@ -75,7 +75,8 @@ class CMidiTrack : public CDataBuff {
   bool DeleteEvent(std::int32_t index);
   // Removes every event with status 0 in one pass, passing its delta on.
   void Compact();
-  // Exchanges two events' places; each position keeps its delta.
+  // Exchanges two events' places; each position keeps its delta. An index outside the list
+  // reports MDTK 0D000001.
   void SwapEvents(std::int32_t i, std::int32_t j);
   void Clear() { events_.clear(); }
   // Leaves exactly one end-of-track, in the last position.
