@@ -62,7 +62,8 @@ bool CMidiTrack::InsertEvent(std::int32_t index, std::int32_t mode, CMusicEvent 
   return true;
 }
 
-void CMidiTrack::InsertEventAtTime(std::int32_t tick, CMusicEvent event, std::int32_t mode) {
+std::int32_t CMidiTrack::InsertEventAtTime(std::int32_t tick, CMusicEvent event,
+                                           std::int32_t mode) {
   if (tick < -1) {
     MdtkError(mdtk::kBadPlayData);
     tick = 0;
@@ -71,14 +72,14 @@ void CMidiTrack::InsertEventAtTime(std::int32_t tick, CMusicEvent event, std::in
   if (n == 0) {
     event.delta = tick < 0 ? 0 : tick;
     events_.push_back(std::move(event));
-    return;
+    return 0;
   }
   if (tick == -1) {
     CMusicEvent& last = events_.back();
     event.delta = last.delta;
     last.delta = 0;
     events_.insert(events_.end() - 1, std::move(event));
-    return;
+    return n - 1;
   }
   // Walk every event but the last.
   std::int64_t before = 0;  // absolute time before event i
@@ -97,8 +98,9 @@ void CMidiTrack::InsertEventAtTime(std::int32_t tick, CMusicEvent event, std::in
           SwapEvents(p, p + 1);
           ++p;
         }
+        return p;
       }
-      return;
+      return i;
     }
     before = at;
   }
@@ -108,18 +110,19 @@ void CMidiTrack::InsertEventAtTime(std::int32_t tick, CMusicEvent event, std::in
   if (event.IsEndOfTrack()) {
     if (last.IsEndOfTrack()) {
       last.delta = ClampDelta(tick - c);
-      return;
+      return n - 1;
     }
     const std::int64_t d = tick - c - last.delta;
     if (d < 0) MdtkError(mdtk::kBadPlayData);
     event.delta = ClampDelta(d);
     events_.push_back(std::move(event));
-    return;
+    return n;
   }
   const std::int64_t d = tick - c;
   event.delta = ClampDelta(d);
   last.delta = ClampDelta(last.delta - d);
   events_.insert(events_.end() - 1, std::move(event));
+  return n - 1;
 }
 
 bool CMidiTrack::DeleteEvent(std::int32_t index) {

@@ -69,8 +69,9 @@ class CMidiTrack : public CDataBuff {
   // outside the list reports MDTK 0D000001 (false); INDEX = EventCount() with kBefore appends.
   bool InsertEvent(std::int32_t index, std::int32_t mode, CMusicEvent event);
   // Inserts at an absolute TICK: kAfter behind the events already there, kBefore ahead of them;
-  // tick -1 at the end-of-track's time, just before the last event.
-  void InsertEventAtTime(std::int32_t tick, CMusicEvent event, std::int32_t mode);
+  // tick -1 at the end-of-track's time, just before the last event. Returns the event's index
+  // (for an end-of-track that moved the existing one: that one's index).
+  std::int32_t InsertEventAtTime(std::int32_t tick, CMusicEvent event, std::int32_t mode);
   // Removes the event; its delta passes to the next one. False for an index outside the list.
   bool DeleteEvent(std::int32_t index);
   // Removes every event with status 0 in one pass, passing its delta on.

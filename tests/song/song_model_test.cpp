@@ -114,11 +114,11 @@ TEST(MidiTrack, InsertEventAtTimeModes) {
   t.AddEvent(Cc(0, 0, 3));
   t.AddEvent(MakeEndOfTrack(20));
   CMidiTrack after = t, before = t, end = t, late = t;
-  after.InsertEventAtTime(10, Cc(0, 0, 9), CMidiTrack::kAfter);
+  EXPECT_EQ(after.InsertEventAtTime(10, Cc(0, 0, 9), CMidiTrack::kAfter), 3);
   EXPECT_EQ(Shape(after), "176/1@0 176/2@10 176/3@0 176/9@0 EOT@20");
-  before.InsertEventAtTime(10, Cc(0, 0, 9), CMidiTrack::kBefore);
+  EXPECT_EQ(before.InsertEventAtTime(10, Cc(0, 0, 9), CMidiTrack::kBefore), 1);
   EXPECT_EQ(Shape(before), "176/1@0 176/9@10 176/2@0 176/3@0 EOT@20");
-  end.InsertEventAtTime(-1, Cc(0, 0, 9), CMidiTrack::kAfter);
+  EXPECT_EQ(end.InsertEventAtTime(-1, Cc(0, 0, 9), CMidiTrack::kAfter), 3);
   EXPECT_EQ(Shape(end), "176/1@0 176/2@10 176/3@0 176/9@20 EOT@0");
   // Past the end: the event goes before the end-of-track, which moves to it.
   late.InsertEventAtTime(50, Cc(0, 0, 9), CMidiTrack::kAfter);
