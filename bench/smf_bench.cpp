@@ -21,31 +21,31 @@ std::vector<std::uint8_t> GeneratedFile(std::int64_t events) {
   AppendBe16(file, 17);
   AppendBe16(file, 960);
   auto chunk = [&file](const std::vector<std::uint8_t>& body) {
-    file.insert(file.end(), {'M', 'T', 'r', 'k'});
+    zentory::smf::AppendBytes(file, {'M', 'T', 'r', 'k'});
     AppendBe32(file, static_cast<std::uint32_t>(body.size()));
     file.insert(file.end(), body.begin(), body.end());
   };
   std::vector<std::uint8_t> master = {0x00, 0xFF, 0x58, 0x04, 4,    2,    24,  8,
                                       0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
-  master.insert(master.end(), {0x00, 0xFF, 0x2F, 0x00});
+  zentory::smf::AppendBytes(master, {0x00, 0xFF, 0x2F, 0x00});
   chunk(master);
   const std::int64_t perTrack = (events - 3) / 16;
   for (int ch = 0; ch < 16; ++ch) {
     std::vector<std::uint8_t> body;
     body.reserve(static_cast<std::size_t>(perTrack) * 4 + 8);
     const auto status = static_cast<std::uint8_t>(ch);
-    body.insert(body.end(), {0x00, static_cast<std::uint8_t>(0xC0 | status), 0});
+    zentory::smf::AppendBytes(body, {0x00, static_cast<std::uint8_t>(0xC0 | status), 0});
     // Pairs of note-on / note-off, a controller now and then; a 4-event cycle.
     for (std::int64_t i = 1; i + 1 < perTrack; i += 4) {
       const auto key = static_cast<std::uint8_t>(36 + (i / 4) % 48);
-      body.insert(body.end(), {0x00, static_cast<std::uint8_t>(0x90 | status), key, 100});
-      body.insert(body.end(), {0x00, static_cast<std::uint8_t>(0x90 | status),
-                               static_cast<std::uint8_t>(key + 7), 90});
-      body.insert(body.end(), {0x78, static_cast<std::uint8_t>(0x80 | status), key, 0x40});
-      body.insert(body.end(), {0x00, static_cast<std::uint8_t>(0x80 | status),
-                               static_cast<std::uint8_t>(key + 7), 0x40});
+      zentory::smf::AppendBytes(body, {0x00, static_cast<std::uint8_t>(0x90 | status), key, 100});
+      zentory::smf::AppendBytes(body, {0x00, static_cast<std::uint8_t>(0x90 | status),
+                                       static_cast<std::uint8_t>(key + 7), 90});
+      zentory::smf::AppendBytes(body, {0x78, static_cast<std::uint8_t>(0x80 | status), key, 0x40});
+      zentory::smf::AppendBytes(body, {0x00, static_cast<std::uint8_t>(0x80 | status),
+                                       static_cast<std::uint8_t>(key + 7), 0x40});
     }
-    body.insert(body.end(), {0x00, 0xFF, 0x2F, 0x00});
+    zentory::smf::AppendBytes(body, {0x00, 0xFF, 0x2F, 0x00});
     chunk(body);
   }
   return file;

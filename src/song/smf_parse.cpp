@@ -68,6 +68,10 @@ bool HasTagAt(std::span<const std::uint8_t> bytes, std::size_t at, const char (&
   return at <= bytes.size() && bytes.size() - at >= 4 && std::memcmp(&bytes[at], tag, 4) == 0;
 }
 
+void AppendBytes(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> bytes) {
+  out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
 void AppendBe16(std::vector<std::uint8_t>& out, std::uint32_t value) {
   out.push_back(static_cast<std::uint8_t>(value >> 8));
   out.push_back(static_cast<std::uint8_t>(value));

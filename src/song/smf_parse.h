@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <vector>
 
@@ -25,6 +26,8 @@ std::uint32_t PeekBe16(std::span<const std::uint8_t> bytes, std::size_t at);
 std::uint32_t PeekBe32(std::span<const std::uint8_t> bytes, std::size_t at);
 bool HasTagAt(std::span<const std::uint8_t> bytes, std::size_t at, const char (&tag)[5]);
 
+// Appends BYTES (kept out of line: g++ 12 misreads inlined initializer-list inserts at -O3).
+void AppendBytes(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> bytes);
 void AppendBe16(std::vector<std::uint8_t>& out, std::uint32_t value);
 void AppendBe32(std::vector<std::uint8_t>& out, std::uint32_t value);
 // Standard variable-length quantity (1 to 4 bytes); VALUE must not exceed kMaxVlq.

@@ -60,7 +60,7 @@ bool AppendSysEx(const CMusicEvent& e, std::vector<std::uint8_t>& out) {
 bool AppendEventBytes(const CMusicEvent& e, std::vector<std::uint8_t>& out) {
   switch (e.status) {
     case ev::kNoteOff:
-      out.insert(out.end(), {StatusByte(0x80, e.channel, true), KeyByte(e.key), 0x40});
+      smf::AppendBytes(out, {StatusByte(0x80, e.channel, true), KeyByte(e.key), 0x40});
       return true;
     case ev::kNoteOn:
       out.insert(out.end(),
@@ -82,10 +82,10 @@ bool AppendEventBytes(const CMusicEvent& e, std::vector<std::uint8_t>& out) {
                  {StatusByte(0xB0, e.channel, true), DataByte(e.type), DataByte(e.value)});
       return true;
     case ev::kProgramChange:
-      out.insert(out.end(), {StatusByte(0xC0, e.channel, true), DataByte(e.value)});
+      smf::AppendBytes(out, {StatusByte(0xC0, e.channel, true), DataByte(e.value)});
       return true;
     case ev::kChannelPressure:
-      out.insert(out.end(), {StatusByte(0xD0, e.channel, false), DataByte(e.value)});
+      smf::AppendBytes(out, {StatusByte(0xD0, e.channel, false), DataByte(e.value)});
       return true;
     case ev::kPitchBend:
       out.insert(out.end(),
@@ -107,7 +107,7 @@ bool AppendEventBytes(const CMusicEvent& e, std::vector<std::uint8_t>& out) {
         out.push_back(0x00);
       } else if (e.type == ev::kMetaTempo) {
         const auto v = static_cast<std::uint32_t>(e.value);
-        out.insert(out.end(), {0x03, static_cast<std::uint8_t>(v >> 16),
+        smf::AppendBytes(out, {0x03, static_cast<std::uint8_t>(v >> 16),
                                static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
       } else if (e.type == ev::kMetaTimeSignature) {
         out.push_back(0x04);
@@ -131,7 +131,7 @@ bool AppendEventBytes(const CMusicEvent& e, std::vector<std::uint8_t>& out) {
 
 void EncodeTrackChunk(const CMidiTrack& track, std::vector<std::uint8_t>& out) {
   const std::size_t head = out.size();
-  out.insert(out.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
+  smf::AppendBytes(out, {'M', 'T', 'r', 'k', 0, 0, 0, 0});
   RearmMdtkWarnings();
   std::int64_t carried = 0;
   bool endsWithEnd = false;
@@ -161,7 +161,7 @@ void EncodeTrackChunk(const CMidiTrack& track, std::vector<std::uint8_t>& out) {
   }
   if (!endsWithEnd) {
     smf::AppendVlq(out, static_cast<std::uint32_t>(std::min<std::int64_t>(carried, smf::kMaxVlq)));
-    out.insert(out.end(), {0xFF, 0x2F, 0x00});
+    smf::AppendBytes(out, {0xFF, 0x2F, 0x00});
   }
   const auto length = static_cast<std::uint32_t>(out.size() - head - 8);
   for (std::size_t i = 0; i < 4; ++i) {
@@ -179,7 +179,7 @@ std::vector<std::uint8_t> EncodeSong(const CMidi1Data& song) {
   for (const auto& t : song.Tracks()) events += t->Events().size();
   // Four bytes cover most events; note form doubles the notes.
   out.reserve(14 + song.Tracks().size() * 16 + events * 8);
-  out.insert(out.end(), {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1});
+  smf::AppendBytes(out, {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1});
   smf::AppendBe16(out, static_cast<std::uint32_t>(song.TrackCount()));
   smf::AppendBe16(out, static_cast<std::uint32_t>(song.resolution));
   for (const auto& t : song.Tracks()) {

@@ -110,7 +110,7 @@ TEST(SmfTruncation, EveryLengthIsCheckedAgainstTheChunk) {
 
 TEST(SmfLimits, AbsoluteTimeIsBoundedAndLongQuantitiesSaturate) {
   Bytes body;
-  for (int i = 0; i < 3; ++i) body.insert(body.end(), {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00});
+  for (int i = 0; i < 3; ++i) AppendBytes(body, {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00});
   EXPECT_EQ(Parse(body).events.size(), 1u);
   EXPECT_TRUE(Parse({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0x01, 0x00}).events.empty());
   EXPECT_EQ(TickLimitFor(0), TickLimitFor(480));

@@ -143,7 +143,7 @@ TEST_F(SmfReaderTest, FormatZeroIsSplitByChannel) {
 TEST_F(SmfReaderTest, LargeFormatZeroFileIsNotCutAtTheStandardBlock) {
   Bytes body;
   for (int i = 0; i < 60000; ++i) {
-    body.insert(body.end(), {0x00, 0x90, 60, 100, 0x10, 0x80, 60, 0});
+    smf::AppendBytes(body, {0x00, 0x90, 60, 100, 0x10, 0x80, 60, 0});
   }
   body = Cat({body, kEnd});
   ASSERT_GT(body.size(), std::size_t{0x60000});
