@@ -90,6 +90,10 @@ void CMusicEvent::Reallocate(std::int32_t size, std::int32_t keep) {
 
 void CMusicEvent::SetData(const std::uint8_t* bytes, std::int32_t n) {
   if (n <= 0 || bytes == nullptr) return;
+  if (n > kMaxData) {
+    MuevError(muev::kDataAccess);
+    return;
+  }
   const std::uint8_t* own = Block();
   if (blockSize_ > 0 && bytes >= own && bytes < own + blockSize_) {
     // The bytes come from this event's own block, which is about to be replaced.
@@ -118,6 +122,10 @@ void CMusicEvent::ClearData() {
 
 void CMusicEvent::ResizeData(std::int32_t n) {
   // A block smaller than the data would leave DataLength() bytes outside it.
+  if (n > kMaxData) {
+    MuevError(muev::kDataAccess);
+    return;
+  }
   const std::int32_t size = std::max(n, dataLength_) + kDataSlack;
   Reallocate(size, dataLength_);
 }
@@ -139,7 +147,7 @@ std::uint8_t* CMusicEvent::BytePointer(std::int32_t i) {
 }
 
 void CMusicEvent::SetByte(std::int32_t i, std::uint8_t b) {
-  if (blockSize_ == 0 || i < 0) {
+  if (blockSize_ == 0 || i < 0 || i >= kMaxData) {
     MuevError(muev::kDataAccess);
     return;
   }

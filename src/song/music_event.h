@@ -62,6 +62,8 @@ class CMusicEvent {
   static constexpr std::int32_t kDataSlack = 8;
   // Data beyond this many bytes reports MUEV 06000001 (the data is kept).
   static constexpr std::int32_t kLargeData = 256;
+  // No event holds more than this; larger requests report MUEV 06000002 and change nothing.
+  static constexpr std::int32_t kMaxData = 1 << 28;
 
   std::int32_t status = 0;
   std::int32_t delta = 0;
