@@ -180,6 +180,16 @@ TEST_F(QtWindow, CtrlQAnnouncesWaitsAndClosesThroughShutdown) {
   EXPECT_TRUE(fs::exists(dir / "setup.ini"));
 }
 
+TEST_F(QtWindow, OkClosesThroughShutdownWithoutAnAnnouncement) {
+  const std::size_t spoken = speech.spoken.size();
+  QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+  ProcessEvents();
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_TRUE(dialog->ShutDown());
+  EXPECT_EQ(speech.spoken.size(), spoken);
+  EXPECT_EQ(clock.TotalSlept(), 0);
+}
+
 TEST_F(QtWindow, PostedMessagesArriveOnTheUiThreadInOrder) {
   std::vector<int> seen;
   std::thread::id uiThread = std::this_thread::get_id();

@@ -41,7 +41,8 @@ CQtMainWindow::CQtMainWindow(QWidget* parent) : QWidget(parent) {
   position_->setReadOnly(true);
   track_ = new QLineEdit(this);
   track_->setReadOnly(true);
-  track_->setMaximumWidth(60);
+  track_->setMinimumWidth(110);
+  track_->setMaximumWidth(140);
   ok_ = new QPushButton(QString::fromUtf8(ui_texts::kOkButton), this);
   rate_->setAccessibleName(QString::fromUtf8(ui_texts::kRateLabel));
   volume_->setAccessibleName(QString::fromUtf8(ui_texts::kVolumeLabel));
