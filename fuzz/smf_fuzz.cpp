@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::uint8_t> bytes = zentory::EncodeSong(*loaded.song);
   std::vector<std::unique_ptr<zentory::CMidiTrack>> tracks;
   if (!zentory::ReadBackTracks(bytes, loaded.song->TrackCount(), loaded.song->resolution,
-                               loaded.song->Capacity(), tracks)) {
+                               loaded.song->Capacity(), true, tracks)) {
     __builtin_trap();  // the writer made bytes its own reader cannot take back
   }
   const std::int64_t end = loaded.song->SongLength();

@@ -193,7 +193,7 @@ std::unique_ptr<CMidi0Data> ReadFormat0(std::vector<std::uint8_t> image) {
 }
 
 bool ReadBackTracks(std::span<const std::uint8_t> image, std::int32_t count,
-                    std::int32_t resolution, std::int32_t capacity,
+                    std::int32_t resolution, std::int32_t capacity, bool noteForm,
                     std::vector<std::unique_ptr<CMidiTrack>>& tracks) {
   ChunkReadOptions options;
   options.division = resolution;
@@ -207,6 +207,7 @@ bool ReadBackTracks(std::span<const std::uint8_t> image, std::int32_t count,
     const std::size_t used = ReadTrackChunk(image, cursor, *track, options);
     if (used == 0) return false;
     cursor += used;
+    if (noteForm) track->ToNoteForm();  // while the track is still in the cache
     tracks.push_back(std::move(track));
   }
   return true;

@@ -55,10 +55,11 @@ std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image,
 // is refused too the result is in state 0.
 std::unique_ptr<CMidi0Data> ReadFormat0(std::vector<std::uint8_t> image);
 
-// Reads every chunk of bytes the writer made (a format-1 image) back into TRACKS in raw form,
-// without the event limit. Returns false when the image holds fewer chunks than COUNT.
+// Reads every chunk of bytes the writer made (a format-1 image) back into TRACKS in raw form, or
+// in note form with NOTEFORM, without the event limit and without reports. Returns false when the
+// image holds fewer chunks than COUNT.
 bool ReadBackTracks(std::span<const std::uint8_t> image, std::int32_t count,
-                    std::int32_t resolution, std::int32_t capacity,
+                    std::int32_t resolution, std::int32_t capacity, bool noteForm,
                     std::vector<std::unique_ptr<CMidiTrack>>& tracks);
 
 // A song without a master-volume message gets one (volume 127) as the first event of its first

@@ -200,11 +200,9 @@ bool SaveSong(CMidi1Data& song, const std::string& path) {
   if (bytes.empty()) return false;
   if (!WriteWholeFile(path, bytes)) return false;
   std::vector<std::unique_ptr<CMidiTrack>> tracks;
-  if (!ReadBackTracks(bytes, song.TrackCount(), song.resolution, song.Capacity(), tracks)) {
+  if (!ReadBackTracks(bytes, song.TrackCount(), song.resolution, song.Capacity(),
+                      song.state == song_state::kNoteForm, tracks)) {
     return true;  // the file is written; the song keeps its own tracks
-  }
-  if (song.state == song_state::kNoteForm) {
-    for (auto& t : tracks) t->ToNoteForm();
   }
   song.Tracks() = std::move(tracks);
   return true;
