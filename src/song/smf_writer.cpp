@@ -63,23 +63,19 @@ bool AppendEventBytes(const CMusicEvent& e, std::vector<std::uint8_t>& out) {
       smf::AppendBytes(out, {StatusByte(0x80, e.channel, true), KeyByte(e.key), 0x40});
       return true;
     case ev::kNoteOn:
-      out.insert(out.end(),
-                 {StatusByte(0x90, e.channel, true), KeyByte(e.key), DataByte(e.velocity)});
+      smf::AppendBytes(out,
+                       {StatusByte(0x90, e.channel, true), KeyByte(e.key), DataByte(e.velocity)});
       return true;
-    case ev::kPolyPressure: {
-      const auto data = e.Data();
+    case ev::kPolyPressure:
+      // From the fields, which the editor keeps current (a channel change or a transposition
+      // does not rewrite the bytes read from a file).
       if (e.DataLength() > kPolyPressureLimit) MdtkError(mdtk::kPolyPressureTooLong);
-      if (data.size() == 3 && (data[0] & 0xF0) == 0xA0 && data[1] < 0x80 && data[2] < 0x80) {
-        out.insert(out.end(), data.begin(), data.end());
-      } else {
-        out.insert(out.end(),
-                   {StatusByte(0xA0, e.channel, false), DataByte(e.key), DataByte(e.value)});
-      }
+      smf::AppendBytes(out,
+                       {StatusByte(0xA0, e.channel, false), DataByte(e.key), DataByte(e.value)});
       return true;
-    }
     case ev::kControlChange:
-      out.insert(out.end(),
-                 {StatusByte(0xB0, e.channel, true), DataByte(e.type), DataByte(e.value)});
+      smf::AppendBytes(out,
+                       {StatusByte(0xB0, e.channel, true), DataByte(e.type), DataByte(e.value)});
       return true;
     case ev::kProgramChange:
       smf::AppendBytes(out, {StatusByte(0xC0, e.channel, true), DataByte(e.value)});
@@ -88,8 +84,8 @@ bool AppendEventBytes(const CMusicEvent& e, std::vector<std::uint8_t>& out) {
       smf::AppendBytes(out, {StatusByte(0xD0, e.channel, false), DataByte(e.value)});
       return true;
     case ev::kPitchBend:
-      out.insert(out.end(),
-                 {StatusByte(0xE0, e.channel, false), DataByte(e.key), DataByte(e.value)});
+      smf::AppendBytes(out,
+                       {StatusByte(0xE0, e.channel, false), DataByte(e.key), DataByte(e.value)});
       return true;
     case ev::kSysEx:
       return AppendSysEx(e, out);

@@ -111,6 +111,14 @@ TEST_F(SmfWriterTest, LongDeltasWideChannelsAndStoredSysEx) {
   cc.value = 300;  // data bytes never carry a status bit
   cc.delta = 2097152;
   track.Events().push_back(cc);
+  CMusicEvent poly;  // moved to channel 3 after it was read: the fields decide
+  poly.status = ev::kPolyPressure;
+  poly.channel = 2;
+  poly.key = 60;
+  poly.value = 16;
+  const Bytes read = {0xA0, 60, 16};
+  poly.SetData(read);
+  track.Events().push_back(poly);
   CMusicEvent sx;
   sx.status = ev::kSysEx;
   const Bytes running = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};  // read without a length
@@ -124,18 +132,18 @@ TEST_F(SmfWriterTest, LongDeltasWideChannelsAndStoredSysEx) {
   Bytes out;
   EncodeTrackChunk(track, out);
   EXPECT_EQ(Bytes(out.begin() + 8, out.end()),
-            (Bytes{0x81, 0x80, 0x80, 0x00, 0xB0, 7, 127, 0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01,
-                   0xF7, 0x06, 0xFF, 0x2F, 0x00}));
+            (Bytes{0x81, 0x80, 0x80, 0x00, 0xB0, 7,    127,  0x00, 0xA2, 60,   16,  0x00,
+                   0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0x06, 0xFF, 0x2F, 0x00}));
   EXPECT_EQ(box_.Boxes(),
             (std::vector<std::string>{"MDTK0D000003 チャネルに誤りがあります。",
                                       "MDTK0D000002 未定義のMIDIイベントが含まれていました。"}));
   // What was written reads back with the same times.
   CMidiTrack back;
   ReadTrackChunk(out, 0, back, ChunkReadOptions{});
-  ASSERT_EQ(back.EventCount(), 3);
+  ASSERT_EQ(back.EventCount(), 4);
   EXPECT_EQ(back.Event(0).delta, 2097152);
-  EXPECT_EQ(back.Event(2).delta, 6);
-  EXPECT_EQ(back.Event(1).type, sysex::kGmSystemOn);
+  EXPECT_EQ(back.Event(3).delta, 6);
+  EXPECT_EQ(back.Event(2).type, sysex::kGmSystemOn);
 }
 
 TEST_F(SmfWriterTest, SaveReplacesTheSongWithWhatTheFileHolds) {
