@@ -56,23 +56,6 @@ TEST_F(FormatConversionTest, MergeGivesOneEventPerTrackPerPassAtEqualTicks) {
             (std::vector<std::string>{"MDTK0D000026 トラックに異常が発生しました。"}));
 }
 
-TEST_F(FormatConversionTest, PlayerDataIsTheMergedWindow) {
-  CMidi1Data song;
-  song.resolution = 480;
-  song.AppendTrack(NoteTrack({MakeTempoEvent(0, 500000), MakeEndOfTrack(1920)}));
-  song.AppendTrack(NoteTrack(
-      {MakeNoteEvent(0, 0, 60, 480, 90), MakeNoteEvent(960, 0, 62, 480, 90), MakeEndOfTrack(960)}));
-  EXPECT_FALSE(MakePlayerData(song, 0, 100));  // not in note form yet
-  song.state = song_state::kNoteForm;
-  auto player = MakePlayerData(song, 480, 1921);
-  ASSERT_TRUE(player);
-  EXPECT_EQ(player->resolution, 480);
-  std::int32_t notes = 0;
-  for (const CMusicEvent& e : player->Track().Events()) notes += e.status == ev::kNote ? 1 : 0;
-  EXPECT_EQ(notes, 1);  // the note before the window is dropped
-  EXPECT_EQ(player->Track().Event(0).type, ev::kMetaTempo);
-}
-
 TEST_F(FormatConversionTest, MeasureLength) {
   CMidi0Data data;
   data.state = song_state::kNoteForm;
