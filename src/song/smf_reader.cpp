@@ -1,6 +1,7 @@
 #include "song/smf_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 #include "song/format_conversion.h"
@@ -64,7 +65,7 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
   const smf::TrackReport report = options.quiet ? &Silent : &MdtkError;
   if (!options.quiet) RearmMdtkWarnings();
   track.Clear();
-  track.SetForm(CMidiTrack::kRawForm);
+  track.SetForm(options.noteForm ? CMidiTrack::kNoteForm : CMidiTrack::kRawForm);
   if (!HasTrackTag(image, cursor)) {
     if (!options.quietRefusal) report(mdtk::kNotMidiChunk);
     return 0;
@@ -85,25 +86,83 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
   smf::TrackTokenizer tokenizer(body, limit, report);
   smf::RawEvent raw;
   std::vector<std::uint8_t> scratch;
-  std::int64_t carried = 0;  // delta of dropped meta events, passed on to the next event
+  std::int64_t carried = 0;  // delta of events not stored, passed on to the next event
+  std::size_t stored = 0;    // events a raw-form track would hold
+  // Note form as the events arrive: a note-on opens a note of its channel and key, a note-off
+  // closes the earliest note of that channel and key still open (the first following note-off
+  // of each note that no earlier note took) and is not stored itself. Notes left without a
+  // length are removed at the end, as the conversion of a raw-form track does.
+  struct OpenNote {
+    std::size_t index;
+    std::int64_t start;
+    std::int32_t next;
+  };
+  std::vector<OpenNote> open;
+  std::array<std::int32_t, 16 * 128> first;
+  std::array<std::int32_t, 16 * 128> last;
+  first.fill(-1);
+  last.fill(-1);
+  bool lengthless = false;
+  std::int64_t now = 0;
   while (tokenizer.Next(raw) == smf::TrackTokenizer::Step::kEvent) {
+    now += raw.delta;
     const std::int64_t delta = carried + raw.delta;
     if (raw.status == 0) {
       carried = delta;
       continue;
     }
-    carried = 0;
-    if (options.limitEvents && events.size() >= static_cast<std::size_t>(CMidiTrack::kMaxEvents)) {
+    if (options.limitEvents && stored >= static_cast<std::size_t>(CMidiTrack::kMaxEvents)) {
       report(mdtk::kTooManyEvents);  // nothing more is stored
       break;
     }
+    ++stored;
+    const bool noteOff =
+        raw.status == ev::kNoteOff || (raw.status == ev::kNoteOn && raw.velocity == 0);
+    const auto slot = static_cast<std::size_t>((raw.channel & 0x0F) * 128 + (raw.key & 0x7F));
+    if (options.noteForm && noteOff) {
+      if (first[slot] >= 0) {
+        const OpenNote& note = open[static_cast<std::size_t>(first[slot])];
+        const std::int64_t length = now - note.start;
+        events[note.index].length = static_cast<std::int32_t>(
+            std::min<std::int64_t>(length, std::numeric_limits<std::int32_t>::max()));
+        lengthless = lengthless || length == 0;
+        first[slot] = note.next;
+        if (first[slot] < 0) last[slot] = -1;
+      }
+      carried = delta;
+      continue;
+    }
+    carried = 0;
     // Built in place: a million events must not be moved twice each.
+    CMusicEvent& event = events.emplace_back();
     BuildEvent(raw,
                static_cast<std::int32_t>(
                    std::min<std::int64_t>(delta, std::numeric_limits<std::int32_t>::max())),
-               scratch, report, events.emplace_back());
+               scratch, report, event);
+    if (options.noteForm && raw.status == ev::kNoteOn) {
+      event.status = ev::kNote;
+      const auto id = static_cast<std::int32_t>(open.size());
+      open.push_back({events.size() - 1, now, -1});
+      if (last[slot] >= 0) {
+        open[static_cast<std::size_t>(last[slot])].next = id;
+      } else {
+        first[slot] = id;
+      }
+      last[slot] = id;
+    }
   }
-  track.SetForm(CMidiTrack::kRawForm);
+  if (!options.noteForm) {
+    track.SetForm(CMidiTrack::kRawForm);
+    return size;
+  }
+  for (const std::int32_t f : first) lengthless = lengthless || f >= 0;
+  if (lengthless) {
+    for (CMusicEvent& e : events) {
+      if (e.status == ev::kNote && e.length == 0) e.status = ev::kDeleted;
+    }
+    track.Compact();
+  }
+  track.SetForm(CMidiTrack::kNoteForm);
   return size;
 }
 
@@ -140,6 +199,7 @@ std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image,
 
   ChunkReadOptions options;
   options.division = song->resolution;
+  options.noteForm = true;
   std::size_t cursor = kHeaderSize;
   std::size_t refusedAt = std::numeric_limits<std::size_t>::max();
   for (std::int32_t i = 0; i < count; ++i) {
@@ -154,9 +214,8 @@ std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image,
     const std::size_t used = ReadTrackChunk(image, cursor, *track, options);
     if (used == 0) refusedAt = cursor;
     cursor += used;
-    // Each track goes to note form (and to the target resolution) while its events are still in
-    // the cache; the result is the same as converting the whole song afterwards.
-    track->ToNoteForm();
+    // Each track is read into note form and rescaled while its events are still in the cache;
+    // the result is the same as converting the whole song afterwards.
     if (targetResolution > 0) track->ChangeResolution(song->resolution, targetResolution, 0);
     song->AppendTrack(std::move(track));
   }
@@ -184,10 +243,9 @@ std::unique_ptr<CMidi0Data> ReadFormat0(std::vector<std::uint8_t> image) {
   data->resolution = DivisionOf(image);
   ChunkReadOptions options;
   options.division = data->resolution;
+  options.noteForm = true;
   data->Track().SetCapacity(data->Capacity());
   ReadTrackChunk(image, kHeaderSize, data->Track(), options);
-  data->state = song_state::kRawForm;
-  data->Track().ToNoteForm();
   data->state = song_state::kNoteForm;
   return data;
 }
@@ -200,6 +258,7 @@ bool ReadBackTracks(std::span<const std::uint8_t> image, std::int32_t count,
   options.limitEvents = false;
   options.unboundedTime = true;
   options.quiet = true;
+  options.noteForm = noteForm;
   tracks.clear();
   std::size_t cursor = kHeaderSize;
   for (std::int32_t i = 0; i < count; ++i) {
@@ -207,7 +266,6 @@ bool ReadBackTracks(std::span<const std::uint8_t> image, std::int32_t count,
     const std::size_t used = ReadTrackChunk(image, cursor, *track, options);
     if (used == 0) return false;
     cursor += used;
-    if (noteForm) track->ToNoteForm();  // while the track is still in the cache
     tracks.push_back(std::move(track));
   }
   return true;

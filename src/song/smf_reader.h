@@ -32,11 +32,15 @@ struct ChunkReadOptions {
   bool unboundedTime = false;
   // Shows nothing for a refused chunk (the caller already reported the same refusal).
   bool quietRefusal = false;
+  // Leaves the track in note form (each note-on paired with the first following note-off of its
+  // channel and key that no earlier note took), as ToNoteForm would, in the same pass.
+  bool noteForm = false;
   // Shows no track report at all: the read-back of bytes the writer has just made and reported.
   bool quiet = false;
 };
 
-// Reads the track chunk at CURSOR of IMAGE into TRACK, which is cleared and left in raw form.
+// Reads the track chunk at CURSOR of IMAGE into TRACK, which is cleared and left in raw form (or
+// note form, see ChunkReadOptions).
 // Returns the bytes the chunk takes (head included), or 0 when it is refused: an identifier other
 // than "MTrk", "XFKM" or "XFIH" (MDTK 0D000007), or a length reaching past the image
 // (MDTK 0D000001); the track then stays empty.
