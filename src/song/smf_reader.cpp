@@ -120,7 +120,8 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
         raw.status == ev::kNoteOff || (raw.status == ev::kNoteOn && raw.velocity == 0);
     const auto slot = static_cast<std::size_t>((raw.channel & 0x0F) * 128 + (raw.key & 0x7F));
     if (options.noteForm && noteOff) {
-      if (first[slot] >= 0) {
+      // A note-off read with velocity 0 keeps even a key above 127, which no note can have.
+      if (raw.key <= 127 && first[slot] >= 0) {
         const OpenNote& note = open[static_cast<std::size_t>(first[slot])];
         const std::int64_t length = now - note.start;
         events[note.index].length = static_cast<std::int32_t>(

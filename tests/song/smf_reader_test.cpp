@@ -92,6 +92,23 @@ TEST_F(SmfReaderTest, TrackCountRulesAndChunkKinds) {
   EXPECT_EQ(box_.Boxes()[0].substr(0, 12), "MDTK0D000007");
 }
 
+TEST_F(SmfReaderTest, NotesPairAsTheRawFormConversionPairsThem) {
+  // Two notes of key 121 overlap; a velocity-0 note-on of key 249 ends none of them.
+  const Bytes body = {0x00, 0x90, 121, 100, 0x10, 0x90, 121, 90, 0x10, 0x90, 0xF9, 0,
+                      0x10, 0x80, 121, 0,   0x10, 0x90, 121, 0,  0x00, 0x90, 60,   1};
+  for (const bool direct : {true, false}) {
+    CMidiTrack track;
+    ChunkReadOptions options;
+    options.noteForm = direct;
+    ReadTrackChunk(Chunk(body), 0, track, options);
+    if (!direct) track.ToNoteForm();
+    ASSERT_EQ(track.EventCount(), 2) << direct;  // the unended note 60 is gone
+    EXPECT_EQ(track.Event(0).length, 48);
+    EXPECT_EQ(track.Event(1).length, 48);
+    EXPECT_EQ(track.Event(1).delta, 16);
+  }
+}
+
 TEST_F(SmfReaderTest, MasterVolumeFixUp) {
   const Bytes master = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x2F, 0x00};
   LoadedSong loaded =
