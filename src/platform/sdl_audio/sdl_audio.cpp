@@ -74,6 +74,9 @@ CSdlAudioDevice::~CSdlAudioDevice() { Close(); }
 
 bool CSdlAudioDevice::Open(int rate, int frames) {
   if (device_) return true;
+  // SDL would otherwise take SIGINT and SIGTERM for its own event queue, which nobody reads
+  // here: the program could then no longer be stopped by them.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     error_ = SDL_GetError();
     return false;

@@ -57,6 +57,9 @@ int CQtMessageBox::ShowHere(const std::string& text) {
   box.setWindowModality(Qt::ApplicationModal);
   if (voice_) voice_->Speak(text);
   box.exec();
+  // The keys belong to the main window again (a desktop without a window manager would leave
+  // the focus nowhere).
+  if (parent_ && parent_->isVisible()) parent_->activateWindow();
   return 1;
 }
 
