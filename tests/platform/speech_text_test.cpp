@@ -55,6 +55,14 @@ TEST_F(ReadingTest, ValuesAndInstrumentNames) {
   EXPECT_EQ(converter.ToReading("<&>").find('<'), 0u);
 }
 
+TEST_F(ReadingTest, ProgramSentencesMeCabWouldMisread) {
+  EXPECT_EQ(converter.ToReading("ベロシティの値が低すぎます。"),
+            "ベロシティノアタイガヒクスギマス。");
+  EXPECT_EQ(converter.ToReading("MMLの設定値"), "エムエムエルノセッテイチ");
+  EXPECT_EQ(converter.ToReading("１６分音符単位読み"), "ジュウロクブオンプタンイヨミ");
+  EXPECT_EQ(converter.ToReading("１つ前"), "ヒトツマエ");
+}
+
 TEST(ReadingConverter, WithoutDictionaryNumbersAndSymbolsAreStillRead) {
   CReadingConverter converter("/nonexistent-dictionary");
   EXPECT_FALSE(converter.HasDictionary());

@@ -25,8 +25,14 @@ constexpr SpeechTextRule kRules[] = {
     {Kind::kSymbol, "-", "マイナス"},
     {Kind::kSymbol, "+", "プラス"},
     {Kind::kSymbol, "%", "パーセント"},
+    // Readings MeCab gets wrong in the program's own sentences.
+    {Kind::kSymbol, "分音符", "ブオンプ"},
+    {Kind::kSymbol, "1つ", "ヒトツ"},
+    {Kind::kSymbol, "後に戻す", "アトニモドス"},
+    {Kind::kSymbol, "MIDI", "ミディ"},
     // The sixteenth of the position wording; MeCab would say ブシ.
     {Kind::kWord, "節", "セツ"},
+    {Kind::kWord, "値", "アタイ", "名詞,一般"},  // "値が低すぎます"; 設定値 stays セッテイチ
     // Note and key names; lower-case b and m are the flat and the minor of key names.
     {Kind::kLetter, "A", "エー"},
     {Kind::kLetter, "B", "ビー"},
@@ -121,9 +127,13 @@ std::string ReplaceSymbols(std::string text) {
   return text;
 }
 
-const char* WordReading(std::string_view surface) {
+const char* WordReading(std::string_view surface, const char* feature) {
   for (const auto& rule : kRules) {
-    if (rule.kind == Kind::kWord && surface == rule.text) return rule.reading;
+    if (rule.kind != Kind::kWord || surface != rule.text) continue;
+    if (rule.feature == nullptr ||
+        (feature != nullptr && std::string_view(feature).starts_with(rule.feature))) {
+      return rule.reading;
+    }
   }
   return nullptr;
 }
@@ -255,7 +265,7 @@ std::string CReadingConverter::ToReading(std::string_view utf8) {
     if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE) continue;
     if (node->rlength > node->length && !out.empty()) out += ' ';
     std::string_view surface(node->surface, node->length);
-    if (const char* word = WordReading(surface)) {
+    if (const char* word = WordReading(surface, node->feature)) {
       out += word;
     } else if (AllDigits(surface) || IsAsciiLetter(surface.front())) {
       out += ReadPlain(surface);

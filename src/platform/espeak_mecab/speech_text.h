@@ -22,6 +22,7 @@ struct SpeechTextRule {
   Kind kind;
   const char* text;
   const char* reading;
+  const char* feature = nullptr;  // kWord: only where MeCab's features start so (null: always)
 };
 // The reading table, in the order the rules apply.
 std::span<const SpeechTextRule> SpeechTextRules();
