@@ -12,3 +12,16 @@ if(TARGET zentory_ui_qt)
                          ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy")
   endif()
 endif()
+
+# The real program opens its window, announces the new song (seen through --echo) and closes as
+# the close box would, in a fresh current directory.
+if(TARGET zentory AND TARGET zentory_ui_qt)
+  set(_run_dir ${CMAKE_CURRENT_BINARY_DIR}/window-run)
+  file(MAKE_DIRECTORY ${_run_dir})
+  add_test(NAME ZentoryWindow.StartsAnnouncesAndCloses
+           COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
+                   $<TARGET_FILE:zentory> --echo --quit-after 300
+           WORKING_DIRECTORY ${_run_dir})
+  set_tests_properties(ZentoryWindow.StartsAnnouncesAndCloses PROPERTIES TIMEOUT 30
+    PASS_REGULAR_EXPRESSION "say: 曲を新規作成しました。小節\\[1\\] 拍\\[1\\] 節\\[1\\]")
+endif()

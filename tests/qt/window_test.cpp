@@ -253,6 +253,21 @@ TEST(QtMessageBox, BoxFromAnotherThreadShowsOnTheUiThreadAndTakesTheKeys) {
   EXPECT_EQ(voice.spoken.back(), "GENE01000002 メモリが不足しています。");
 }
 
+TEST(QtAboutBox, TitleTextAndOk) {
+  CQtMainWindow window;
+  QString title, text;
+  WhenModalAppears([&](QWidget* modal) {
+    auto* mb = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(mb, nullptr);
+    title = mb->windowTitle();
+    text = mb->text();
+    QTest::keyClick(modal->windowHandle(), Qt::Key_Return);
+  });
+  window.ShowAbout();
+  EXPECT_EQ(title, QString::fromUtf8("Zentoryのﾊﾞｰｼﾞｮﾝ情報"));
+  EXPECT_EQ(text, QString("Zentory Version 1.0"));
+}
+
 TEST(QtTextInput, KeepsTheFirst254BytesAndCancelGivesNothing) {
   CQtMainWindow window;
   CQtDialogs dialogs(&window);
