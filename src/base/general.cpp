@@ -12,8 +12,7 @@ namespace {
 
 constexpr ErrorText kGeneralMessages[] = {
     {gene::kOutOfMemory, "メモリが不足しています。"},
-    {gene::kPerformance,
-     "パフォーマンスが低下しています。一旦終了して、再起動してください。"},
+    {gene::kPerformance, "パフォーマンスが低下しています。一旦終了して、再起動してください。"},
     {gene::kFileNotFound, "ファイルが見つかりませんでした。"},
     {gene::kHexData, "16進数のデータの記述に誤りがあります。"},
     {gene::kCannotOpen,

@@ -57,10 +57,9 @@ std::string JoinAppPath(const std::string& appDir, const std::string& name);
 
 // Little-endian 32-bit fields of the flat records (setup.ini, shortcut.dat).
 inline std::int32_t LoadLe32(const std::uint8_t* p) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) |
-                                   static_cast<std::uint32_t>(p[1]) << 8 |
-                                   static_cast<std::uint32_t>(p[2]) << 16 |
-                                   static_cast<std::uint32_t>(p[3]) << 24);
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+      static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24);
 }
 inline void StoreLe32(std::uint8_t* p, std::int32_t value) {
   auto v = static_cast<std::uint32_t>(value);

@@ -23,9 +23,10 @@ TEST(ErrorReport, FormatsPrefixEightDigitsAndMessage) {
 
 TEST(ErrorReport, CannotOpenMessageHasTwoLines) {
   std::string text = GeneralModule().Format(gene::kCannotOpen);
-  EXPECT_EQ(text,
-            "GENE01000007 ファイルが開けませんでした。ファイルリストを絶対パスで記述してみてください。\n"
-            "あるいは、出力フォルダや作業フォルダの設定などを確認してください。");
+  EXPECT_EQ(
+      text,
+      "GENE01000007 ファイルが開けませんでした。ファイルリストを絶対パスで記述してみてください。\n"
+      "あるいは、出力フォルダや作業フォルダの設定などを確認してください。");
 }
 
 TEST(ErrorReport, OnceOnlyLatchesDropRepeatsUntilReset) {

@@ -95,7 +95,9 @@ TEST(AppPath, NoDoubledSeparatorAtRoot) {
 TEST(TextCodec, RoundTripsJapaneseAndLimitsWithoutSplitting) {
   std::string utf8 = "ニューのN";
   std::string sjis = Utf8ToCp932(utf8);
-  EXPECT_EQ(sjis, "\x83\x6A\x83\x85\x81\x5B\x82\xCC" "N");
+  EXPECT_EQ(sjis,
+            "\x83\x6A\x83\x85\x81\x5B\x82\xCC"
+            "N");
   EXPECT_EQ(Cp932ToUtf8(sjis), utf8);
   // Half-width katakana and the CP932 extensions (NEC special characters) survive.
   EXPECT_EQ(Cp932ToUtf8(Utf8ToCp932("ｱｺｰｽﾃｨｯｸ ①")), "ｱｺｰｽﾃｨｯｸ ①");

@@ -5,7 +5,7 @@
 namespace zentory {
 
 inline constexpr int kWmApp = 0x8000;
-inline constexpr int kMsgPlaybackEnded = kWmApp + 10;  // 0x800A
+inline constexpr int kMsgPlaybackEnded = kWmApp + 10;   // 0x800A
 inline constexpr int kMsgVelocityTooLow = kWmApp + 11;  // 0x800B
 
 class IMainWindowPost {

@@ -43,7 +43,8 @@ void FakeClock::Advance(std::int64_t ms) {
       std::lock_guard lock(mutex_);
       auto next = timers_.end();
       for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-        if (it->second.due <= target && (next == timers_.end() || it->second.due < next->second.due))
+        if (it->second.due <= target &&
+            (next == timers_.end() || it->second.due < next->second.due))
           next = it;
       }
       if (next == timers_.end()) {

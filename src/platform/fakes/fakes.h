@@ -77,7 +77,10 @@ class FakeDialogs : public IDialogs {
 
 class FakeWindowView : public IWindowView {
  public:
-  void SetGuideText(std::string_view text) override { guide = text; ++guideWrites; }
+  void SetGuideText(std::string_view text) override {
+    guide = text;
+    ++guideWrites;
+  }
   void SetPositionField(std::string_view text) override { positionField = text; }
   void SetTrackField(std::string_view text) override { trackField = text; }
   void SetVoiceList(const std::vector<std::string>& rows, int selected) override;
