@@ -114,12 +114,17 @@ int RunQtWindow(int argc, char** argv) {
   std::vector<std::string> missing;  // named in one box before the first announcement
 
   IAudioOutput* speechAudio = nullptr;
+  IAudioOutput* waveAudio = nullptr;
 #if defined(ZENTORY_HAVE_SDL_AUDIO)
+  // One device; the voice and the background sound each have a stream into its mix.
   CSdlAudioDevice audioDevice;
   std::unique_ptr<IAudioOutput> speechStream;
+  std::unique_ptr<IAudioOutput> waveStream;
   if (audioDevice.Open()) {
     speechStream = audioDevice.CreateOutput();
     speechAudio = speechStream.get();
+    waveStream = audioDevice.CreateOutput();
+    waveAudio = waveStream.get();
   } else {
     missing.push_back(std::string(ui_texts::kNoAudioDevice) + ": " + audioDevice.Error());
   }
@@ -180,7 +185,7 @@ int RunQtWindow(int argc, char** argv) {
   platform.clock = &clock;
   platform.timers = &timers;
   platform.post = &post;
-  platform.audio = nullptr;  // the background sound gets its own stream when it arrives
+  platform.audio = waveAudio;  // the background sound's stream
   platform.appDir = appDir;
 
   window.show();
