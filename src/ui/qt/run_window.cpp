@@ -223,6 +223,7 @@ int RunQtWindow(int argc, char** argv) {
   int rc = app.exec();
   dialog.Shutdown();
   window.SetHandlers({});
+  box.SetVoice(nullptr);  // the voices go before the box does
   return rc;
 }
 
