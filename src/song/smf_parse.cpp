@@ -69,7 +69,8 @@ bool HasTagAt(std::span<const std::uint8_t> bytes, std::size_t at, const char (&
 }
 
 void AppendBytes(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> bytes) {
-  out.insert(out.end(), bytes.begin(), bytes.end());
+  // A few bytes at a time: a library copy call would cost more than the bytes.
+  for (const std::uint8_t b : bytes) out.push_back(b);
 }
 
 void AppendBe16(std::vector<std::uint8_t>& out, std::uint32_t value) {
@@ -124,11 +125,13 @@ std::int64_t TickLimitFor(std::int32_t division) {
 
 void RawEvent::CopyData(std::uint8_t* out) const {
   if (lead != 0) *out++ = lead;
-  if (!bytes.empty()) {
+  if (bytes.size() <= 4) {
+    for (const std::uint8_t b : bytes) *out++ = b;  // channel events: two bytes
+  } else {
     std::memcpy(out, bytes.data(), bytes.size());
     out += bytes.size();
   }
-  if (ownLength != 0) std::memcpy(out, own.data(), ownLength);
+  for (std::size_t i = 0; i < ownLength; ++i) out[i] = own[i];
 }
 
 TrackTokenizer::Step TrackTokenizer::Stop(ErrorCode code) {

@@ -183,8 +183,10 @@ std::vector<std::uint8_t> EncodeSong(const CMidi1Data& song) {
       EncodeTrackChunk(*t, out);
       continue;
     }
-    CMidiTrack raw(t->Capacity());
-    raw.CopyFrom(*t, t->Form());
+    // A copy with room for a note-off per note, so the raw form grows without moving events.
+    CMidiTrack raw(t->Capacity(), t->Form());
+    raw.Events().reserve(2 * t->Events().size() + 1);
+    raw.Events().insert(raw.Events().end(), t->Events().begin(), t->Events().end());
     if (raw.Form() == CMidiTrack::kNoteForm) raw.ToRawForm();
     EncodeTrackChunk(raw, out);
   }
