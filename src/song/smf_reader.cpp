@@ -34,9 +34,10 @@ std::int32_t CapacityFor(std::size_t imageSize) {
       std::min<std::int64_t>(capacity, std::numeric_limits<std::int32_t>::max()));
 }
 
-// Makes the model's event from a token. SCRATCH holds the data bytes while they are assembled.
+// The report of a read-back, whose faults the writer has already shown.
 int Silent(ErrorCode) { return 1; }
 
+// Makes the model's event from a token. SCRATCH holds the data bytes while they are assembled.
 void BuildEvent(const smf::RawEvent& raw, std::int32_t delta, std::vector<std::uint8_t>& scratch,
                 smf::TrackReport report, CMusicEvent& event) {
   event.status = raw.status;
