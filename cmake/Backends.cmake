@@ -71,6 +71,13 @@ zentory_backend(fluidsynth fluidsynth fluidsynth)
 zentory_backend(rtmidi rtmidi rtmidi)
 zentory_backend(alsa_mixer alsa_mixer alsa)
 
+# The front ends start the backends through one place, so both degrade the same way.
+add_library(zentory_wiring STATIC ${CMAKE_SOURCE_DIR}/src/platform/wiring/backends.cpp)
+target_include_directories(zentory_wiring PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(zentory_wiring PUBLIC zentory_app ${ZENTORY_BACKEND_LIBS} PRIVATE zentory_warnings)
+target_compile_definitions(zentory_wiring PRIVATE ${ZENTORY_BACKEND_DEFS})
+set(ZENTORY_BACKEND_LIBS zentory_wiring ${ZENTORY_BACKEND_LIBS})
+
 # The Qt window is optional too; without it the program runs in key-script mode only.
 find_package(Qt6 QUIET COMPONENTS Widgets)
 file(GLOB _ui_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/ui/qt/*.cpp)

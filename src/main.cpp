@@ -1,5 +1,4 @@
 // zentory: the window (when built with Qt) or, with --script FILE, the key-script front end.
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -11,21 +10,10 @@
 #include "app/script_front_end.h"
 #include "base/general.h"
 #include "platform/fakes/fakes.h"
+#include "platform/wiring/backends.h"
 
 #if defined(ZENTORY_HAVE_QT)
 #include "ui/qt/run_window.h"
-#endif
-#if defined(ZENTORY_HAVE_TIMER)
-#include "platform/timer/timer_service.h"
-#endif
-#if defined(ZENTORY_HAVE_SDL_AUDIO)
-#include "platform/sdl_audio/sdl_audio.h"
-#endif
-#if defined(ZENTORY_HAVE_ESPEAK_MECAB)
-#include "platform/espeak_mecab/espeak_speech.h"
-#endif
-#if defined(ZENTORY_HAVE_SPEECHD)
-#include "platform/speechd/speechd_speech.h"
 #endif
 
 namespace {
@@ -94,14 +82,7 @@ bool HasScriptOption(int argc, char** argv) {
 }
 
 int RunScriptMode(const Options& options) {
-  std::string appDir;
-  std::error_code ec;
-  auto cwd = std::filesystem::current_path(ec);
-  if (ec) {
-    GeneralError(gene::kNoCurrentDir);
-  } else {
-    appDir = cwd.string();
-  }
+  std::string appDir = CurrentAppDir();
 
   // Silent runs take virtual time, so the pauses of quitting and of closing the menu pass at
   // once; a run with a voice keeps real time so that every sentence can be heard out.
@@ -111,56 +92,22 @@ int RunScriptMode(const Options& options) {
   CSilentSpeech silent;
   ISpeechSynth* speech = &silent;
 
-#if defined(ZENTORY_HAVE_TIMER)
-  CSteadyClock realClock;
-  CThreadTimerService realTimers;
-#endif
-#if defined(ZENTORY_HAVE_SDL_AUDIO)
-  CSdlAudioDevice audioDevice;
-  std::unique_ptr<IAudioOutput> speechStream;
-#endif
-#if defined(ZENTORY_HAVE_ESPEAK_MECAB)
-  std::unique_ptr<CEspeakSpeech> embedded;
-#endif
-#if defined(ZENTORY_HAVE_SPEECHD)
-  std::unique_ptr<CSpeechdSpeech> speechd;
-#endif
+  CBackends backends;
+  std::vector<std::string> problems;
   ISpeechSynth* voice = nullptr;
-  if (options.speech == "speechd") {
-#if defined(ZENTORY_HAVE_SPEECHD)
-    speechd = std::make_unique<CSpeechdSpeech>();
-    if (speechd->Open()) {
-      voice = speechd.get();
-    } else {
-      std::cerr << "zentory: --speech speechd: " << speechd->Error() << '\n';
-      speechd.reset();
-    }
-#endif
-  } else if (options.speech == "embedded") {
-#if defined(ZENTORY_HAVE_ESPEAK_MECAB)
-    IAudioOutput* speechAudio = nullptr;
-#if defined(ZENTORY_HAVE_SDL_AUDIO)
-    if (audioDevice.Open()) {
-      speechStream = audioDevice.CreateOutput();
-      speechAudio = speechStream.get();
-    } else {
-      std::cerr << "zentory: --speech embedded: " << audioDevice.Error() << '\n';
-    }
-#endif
-    embedded = std::make_unique<CEspeakSpeech>(speechAudio);
-    if (embedded->Start()) {
-      voice = embedded.get();
-    } else {
-      embedded.reset();
-    }
-#endif
+  if (options.speech != "none") {
+    if (options.speech == "embedded") backends.OpenAudio(problems);
+    voice = backends.StartSpeech(options.speech, false, problems);
+  }
+  for (const std::string& problem : problems) {
+    std::cerr << "zentory: --speech " << options.speech << ": " << problem << '\n';
   }
   if (voice) {
     speech = voice;
-#if defined(ZENTORY_HAVE_TIMER)
-    clock = &realClock;
-    timers = &realTimers;
-#endif
+    if (backends.RealClock() && backends.RealTimers()) {
+      clock = backends.RealClock();
+      timers = backends.RealTimers();
+    }
   } else if (options.speech != "none") {
     std::cerr << "zentory: --speech " << options.speech << ' ' << texts::kScriptBackendMissing
               << '\n';

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace zentory {
 
@@ -124,6 +126,16 @@ bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data)
     GeneralError(gene::kCannotOpen);
   }
   return ok;
+}
+
+std::string CurrentAppDir() {
+  std::error_code ec;
+  auto cwd = std::filesystem::current_path(ec);
+  if (ec) {
+    GeneralError(gene::kNoCurrentDir);
+    return {};
+  }
+  return cwd.string();
 }
 
 std::string JoinAppPath(const std::string& appDir, const std::string& name) {

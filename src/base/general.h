@@ -52,6 +52,10 @@ bool ReadExact(const std::string& path, std::span<std::uint8_t> block,
 // failed write leaves any previous file intact. Returns false (GENE 01000007) when it fails.
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data);
 
+// The current directory, where the program's files live; empty (after GENE 0100000C) when it
+// cannot be had.
+std::string CurrentAppDir();
+
 // appDir + "\" + name, without a doubled separator when appDir is a root.
 std::string JoinAppPath(const std::string& appDir, const std::string& name);
 

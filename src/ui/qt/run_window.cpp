@@ -4,7 +4,6 @@
 #include <QFontDatabase>
 #include <QTimer>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -14,21 +13,11 @@
 #include "app/main_dialog.h"
 #include "base/error_report.h"
 #include "base/general.h"
-#include "platform/timer/timer_service.h"
+#include "platform/wiring/backends.h"
 #include "ui/qt/key_capture.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialogs.h"
 #include "ui/qt/ui_texts.h"
-
-#if defined(ZENTORY_HAVE_SDL_AUDIO)
-#include "platform/sdl_audio/sdl_audio.h"
-#endif
-#if defined(ZENTORY_HAVE_ESPEAK_MECAB)
-#include "platform/espeak_mecab/espeak_speech.h"
-#endif
-#if defined(ZENTORY_HAVE_SPEECHD)
-#include "platform/speechd/speechd_speech.h"
-#endif
 
 namespace zentory {
 
@@ -100,77 +89,17 @@ int RunQtWindow(int argc, char** argv) {
   CQtMessageBox box(&window);
   ScopedMessageBoxTarget boxScope(&box);
 
-  std::string appDir;
-  std::error_code ec;
-  auto cwd = std::filesystem::current_path(ec);
-  if (ec) {
-    GeneralError(gene::kNoCurrentDir);
-  } else {
-    appDir = cwd.string();
-  }
+  std::string appDir = CurrentAppDir();
 
-  CSteadyClock clock;
-  CThreadTimerService timers;
+  CBackends backends;
   std::vector<std::string> missing;  // named in one box before the first announcement
-
-  IAudioOutput* speechAudio = nullptr;
-  IAudioOutput* waveAudio = nullptr;
-#if defined(ZENTORY_HAVE_SDL_AUDIO)
-  // One device; the voice and the background sound each have a stream into its mix.
-  CSdlAudioDevice audioDevice;
-  std::unique_ptr<IAudioOutput> speechStream;
-  std::unique_ptr<IAudioOutput> waveStream;
-  if (audioDevice.Open()) {
-    speechStream = audioDevice.CreateOutput();
-    speechAudio = speechStream.get();
-    waveStream = audioDevice.CreateOutput();
-    waveAudio = waveStream.get();
-  } else {
-    missing.push_back(std::string(ui_texts::kNoAudioDevice) + ": " + audioDevice.Error());
+  backends.OpenAudio(missing);
+  ISpeechSynth* speech = backends.StartSpeech(options->speech, true, missing);
+  if (!speech && options->speech != "none") {
+    std::cerr << "zentory: " << backend_texts::kNoEmbeddedVoice << '\n';
   }
-#else
-  missing.push_back(ui_texts::kNoAudioDevice);
-#endif
-
-  ISpeechSynth* speech = nullptr;
-#if defined(ZENTORY_HAVE_SPEECHD)
-  std::unique_ptr<CSpeechdSpeech> speechd;
-#endif
-#if defined(ZENTORY_HAVE_ESPEAK_MECAB)
-  std::unique_ptr<CEspeakSpeech> embedded;
-#endif
-  bool wantEmbedded = options->speech == "embedded";
-  if (options->speech == "speechd") {
-#if defined(ZENTORY_HAVE_SPEECHD)
-    speechd = std::make_unique<CSpeechdSpeech>();
-    if (speechd->Open()) {
-      speech = speechd.get();
-    } else {
-      missing.push_back(std::string(ui_texts::kNoSpeechd) + ": " + speechd->Error() + "\n" +
-                        ui_texts::kNoSpeechdFallback);
-      speechd.reset();
-      wantEmbedded = true;
-    }
-#else
-    missing.push_back(std::string(ui_texts::kNoSpeechd) + "\n" + ui_texts::kNoSpeechdFallback);
-    wantEmbedded = true;
-#endif
-  }
-  if (wantEmbedded) {
-#if defined(ZENTORY_HAVE_ESPEAK_MECAB)
-    embedded = std::make_unique<CEspeakSpeech>(speechAudio);
-    if (embedded->Start()) {
-      speech = embedded.get();
-      if (!embedded->Problems().empty()) missing.push_back(embedded->Problems());
-    } else {
-      // The voice's own start-up box (CSpeechCommon::ErrorMsg) tells the user; the log names it.
-      std::cerr << "zentory: " << ui_texts::kNoEmbeddedVoice << '\n';
-      embedded.reset();
-    }
-#else
-    std::cerr << "zentory: " << ui_texts::kNoEmbeddedVoice << '\n';
-#endif
-  }
+  IClock* clock = backends.RealClock();
+  ITimerService* timers = backends.RealTimers();
   box.SetVoice(speech);
 
   CQtKeySource keys(&window);
@@ -182,15 +111,15 @@ int RunQtWindow(int argc, char** argv) {
   platform.keys = &keys;
   platform.dialogs = &dialogs;
   platform.speech = speech;
-  platform.clock = &clock;
-  platform.timers = &timers;
+  platform.clock = clock;
+  platform.timers = timers;
   platform.post = &post;
-  platform.audio = waveAudio;  // the background sound's stream
+  platform.audio = backends.WaveAudio();  // the background sound's stream
   platform.appDir = appDir;
 
   window.show();
   if (!missing.empty()) {
-    std::string text = ui_texts::kMissingHead;
+    std::string text = backend_texts::kMissingHead;
     for (const auto& m : missing) {
       text += "\n";
       text += m;

@@ -21,13 +21,6 @@ inline constexpr const char* kTextInputTitle = "テキスト入力";
 inline constexpr const char* kOpenTitle = "開く";
 inline constexpr const char* kSaveTitle = "名前を付けて保存";
 
-// What could not be started, named in the one box shown at start-up.
-inline constexpr const char* kMissingHead = "次の機能を使えません。それ以外の機能で続けます。";
-inline constexpr const char* kNoAudioDevice = "音声出力装置 (SDL2)";
-inline constexpr const char* kNoSpeechd = "speech-dispatcher (--speech speechd)";
-inline constexpr const char* kNoSpeechdFallback = "内蔵の音声 (eSpeak NG) で読み上げます。";
-inline constexpr const char* kNoEmbeddedVoice = "内蔵の音声 (eSpeak NG の日本語音声)";
-
 inline constexpr const char* kUsage =
     "使い方: zentory [--speech embedded|speechd|none] [--echo]\n"
     "        zentory --script FILE [--speech ...] [--midi ...]\n";

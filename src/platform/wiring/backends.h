@@ -1,0 +1,54 @@
+// The real backends a front end runs on: the audio device with a stream for the voice and one for
+// the background sound, the voice asked for, and the real clock. Both front ends (the window and
+// the key script) start them through here, so they degrade the same way when one is missing.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/ports/audio_output.h"
+#include "base/ports/clock.h"
+#include "base/ports/speech.h"
+
+namespace zentory {
+
+namespace backend_texts {
+// What could not be started, one line each in the box shown at start-up.
+inline constexpr const char* kMissingHead = "次の機能を使えません。それ以外の機能で続けます。";
+inline constexpr const char* kNoAudioDevice = "音声出力装置 (SDL2)";
+inline constexpr const char* kNoSpeechd = "speech-dispatcher (--speech speechd)";
+inline constexpr const char* kNoSpeechdFallback = "内蔵の音声 (eSpeak NG) で読み上げます。";
+inline constexpr const char* kNoEmbeddedVoice = "内蔵の音声 (eSpeak NG の日本語音声)";
+}  // namespace backend_texts
+
+class CBackends {
+ public:
+  CBackends();
+  ~CBackends();  // the voices go before the audio streams, the streams before the device
+  CBackends(const CBackends&) = delete;
+  CBackends& operator=(const CBackends&) = delete;
+
+  // Opens the one audio device. False (with a line in PROBLEMS) when there is none.
+  bool OpenAudio(std::vector<std::string>& problems);
+  IAudioOutput* SpeechAudio() const;  // null until OpenAudio succeeded
+  IAudioOutput* WaveAudio() const;
+
+  // Starts the voice WHICH ("embedded", "speechd" or "none"). When speech-dispatcher cannot be
+  // reached and FALLBACK is set, the embedded voice is started instead. Returns null without a
+  // voice; every problem but a failed embedded voice (which has a box of its own when the main
+  // window starts) is one line in PROBLEMS.
+  ISpeechSynth* StartSpeech(std::string_view which, bool fallback,
+                            std::vector<std::string>& problems);
+
+  // The steady clock and the timer thread; null when the build has no timer backend.
+  IClock* RealClock();
+  ITimerService* RealTimers();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zentory
