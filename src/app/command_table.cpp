@@ -88,8 +88,10 @@ void CKeyTable::Load(const std::string& path) {
   }
   std::vector<std::uint8_t> data;
   std::vector<KeyAssignment> rows;
-  // ReadWholeFile reports an open failure itself (the path, then GENE 01000007).
-  if (!ReadWholeFile(path, data, GetFileSize32(path)) || !DecodeShortcutFile(data, rows)) {
+  // ReadWholeFile reports an open failure itself (the path, then GENE 01000007); the built-in
+  // rows stay in both cases.
+  if (!ReadWholeFile(path, data, GetFileSize32(path))) return;
+  if (!DecodeShortcutFile(data, rows)) {
     GeneralError(gene::kFileSize);
     return;
   }
