@@ -4,6 +4,7 @@ if(TARGET zentory_ui_qt)
   file(GLOB _qt_test_srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/qt/*.cpp)
   if(Qt6Test_FOUND AND _qt_test_srcs)
     add_executable(zentory_tests_qt ${_qt_test_srcs})
+    target_include_directories(zentory_tests_qt PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(zentory_tests_qt PRIVATE zentory_ui_qt zentory_fakes Qt6::Test
                           GTest::gtest zentory_warnings)
     gtest_discover_tests(zentory_tests_qt DISCOVERY_TIMEOUT 60

@@ -12,6 +12,7 @@
 #include "base/general.h"
 #include "base/text_codec.h"
 #include "platform/fakes/fakes.h"
+#include "support/temp_dir.h"
 
 namespace zentory {
 namespace {
@@ -82,15 +83,6 @@ TEST(CommandTable, LookupAndSpokenItems) {
 
 class ShortcutFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("zentory_keys_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "shortcut.dat").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   void Write(const std::vector<std::uint8_t>& bytes) {
     std::ofstream(path_, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -99,8 +91,8 @@ class ShortcutFileTest : public ::testing::Test {
     std::ifstream in(path_, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
-  fs::path dir_;
-  std::string path_;
+  test_support::TempDir dir_;
+  std::string path_ = dir_.File("shortcut.dat");
   FakeMessageBox box_;
   ScopedMessageBoxTarget scope_{&box_};
 };

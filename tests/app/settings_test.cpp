@@ -8,6 +8,7 @@
 
 #include "base/general.h"
 #include "platform/fakes/fakes.h"
+#include "support/temp_dir.h"
 
 namespace zentory {
 namespace {
@@ -16,15 +17,6 @@ namespace fs = std::filesystem;
 
 class SettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("zentory_settings_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "setup.ini").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   // A file of SIZE bytes whose leading fields are FIELDS.
   void Write(std::initializer_list<std::int32_t> fields, std::size_t size) {
     std::vector<std::uint8_t> bytes(std::max(size, fields.size() * 4), 0xCC);
@@ -37,8 +29,8 @@ class SettingsTest : public ::testing::Test {
     std::ifstream in(path_, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
-  fs::path dir_;
-  std::string path_;
+  test_support::TempDir dir_;
+  std::string path_ = dir_.File("setup.ini");
   FakeMessageBox box_;
   ScopedMessageBoxTarget scope_{&box_};
 };

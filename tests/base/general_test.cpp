@@ -7,6 +7,7 @@
 
 #include "base/text_codec.h"
 #include "platform/fakes/fakes.h"
+#include "support/temp_dir.h"
 
 namespace zentory {
 namespace {
@@ -15,19 +16,11 @@ namespace fs = std::filesystem;
 
 class FilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("zentory_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Path(const char* name) const { return (dir_ / name).string(); }
+  std::string Path(const char* name) const { return dir_.File(name); }
   void Write(const char* name, std::size_t n) {
     std::ofstream(Path(name), std::ios::binary) << std::string(n, 'x');
   }
-  fs::path dir_;
+  test_support::TempDir dir_;
   FakeMessageBox box_;
   ScopedMessageBoxTarget scope_{&box_};
 };
@@ -47,8 +40,8 @@ TEST_F(FilesTest, ReadExactOfShortFileReportsTooLargeAndSucceeds) {
 TEST_F(FilesTest, MissingFilesAndDirectories) {
   std::vector<std::uint8_t> out{1, 2, 3};
   EXPECT_FALSE(FileExists(Path("none")));
-  EXPECT_FALSE(FileExists(dir_.string()));
-  EXPECT_EQ(GetFileSize32(dir_.string()), 0u);  // a directory: 0, no report
+  EXPECT_FALSE(FileExists(dir_.Str()));
+  EXPECT_EQ(GetFileSize32(dir_.Str()), 0u);  // a directory: 0, no report
   EXPECT_TRUE(box_.Boxes().empty());
 
   EXPECT_FALSE(ReadWholeFile(Path("none"), out, 100));

@@ -14,6 +14,7 @@
 #include "base/general.h"
 #include "base/ports/main_window_post.h"
 #include "platform/fakes/fakes.h"
+#include "support/temp_dir.h"
 
 namespace zentory {
 namespace {
@@ -25,15 +26,7 @@ constexpr int kLeft = 0x25, kUp = 0x26, kRight = 0x27, kDown = 0x28, kReturn = 0
 
 class MainWindow : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "zentory-e2e-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override {
-    dialog.reset();
-    fs::remove_all(dir);
-  }
+  void TearDown() override { dialog.reset(); }
 
   Platform MakePlatform() {
     Platform p;
@@ -80,7 +73,8 @@ class MainWindow : public ::testing::Test {
   FakeMainWindowPost post;
   FakeMidiOutput midi{&clock};
   bool withVoice = true;
-  fs::path dir;
+  test_support::TempDir temp;
+  fs::path dir = temp.Path();
   std::unique_ptr<CMainDialog> dialog;
 };
 

@@ -20,6 +20,7 @@
 #include "app/main_dialog.h"
 #include "base/error_report.h"
 #include "platform/fakes/fakes.h"
+#include "support/temp_dir.h"
 #include "ui/qt/key_capture.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialogs.h"
@@ -84,9 +85,6 @@ TEST(QtKeyCapture, KeysReachTheSinkOnceAsVirtualKeysWithModifiers) {
 class QtWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "zentory-qt-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
     Platform p;
     p.view = &window;
     p.keys = &keys;
@@ -106,16 +104,14 @@ class QtWindow : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     dialog->Start();
   }
-  void TearDown() override {
-    dialog.reset();
-    fs::remove_all(dir);
-  }
+  void TearDown() override { dialog.reset(); }
   void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::keyClick(window.windowHandle(), key, mods);
     ProcessEvents();
   }
 
-  fs::path dir;
+  test_support::TempDir temp;
+  fs::path dir = temp.Path();
   FakeMessageBox boxes;
   ScopedMessageBoxTarget boxScope{&boxes};
   CQtMainWindow window;

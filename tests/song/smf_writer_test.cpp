@@ -12,6 +12,7 @@
 #include "song/load_song.h"
 #include "song/smf_reader.h"
 #include "song/smf_test_util.h"
+#include "support/temp_dir.h"
 
 namespace zentory {
 namespace {
@@ -56,19 +57,11 @@ std::vector<std::string> Listing(const CMidi1Data& song) {
 
 class SmfWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("zentory_smf_writer_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Path(const char* name) const { return (dir_ / name).string(); }
+  std::string Path(const char* name) const { return dir_.File(name); }
 
   FakeMessageBox box_;
   ScopedMessageBoxTarget scope_{&box_};
-  fs::path dir_;
+  test_support::TempDir dir_;
 };
 
 TEST_F(SmfWriterTest, NewSongAndEventBytes) {
