@@ -89,6 +89,11 @@ void CMusicEvent::Reallocate(std::int32_t size, std::int32_t keep) {
 }
 
 void CMusicEvent::SetData(const std::uint8_t* bytes, std::int32_t n) {
+  AssignData(bytes, n);
+  if (n > kLargeData && dataLength_ == n) MuevError(muev::kDataTooLong);
+}
+
+void CMusicEvent::AssignData(const std::uint8_t* bytes, std::int32_t n) {
   if (n <= 0 || bytes == nullptr) return;
   if (n > kMaxData) {
     MuevError(muev::kDataAccess);
@@ -98,7 +103,7 @@ void CMusicEvent::SetData(const std::uint8_t* bytes, std::int32_t n) {
   if (blockSize_ > 0 && bytes >= own && bytes < own + blockSize_) {
     // The bytes come from this event's own block, which is about to be replaced.
     std::vector<std::uint8_t> copy(bytes, bytes + n);
-    SetData(copy.data(), n);
+    AssignData(copy.data(), n);
     return;
   }
   blockSize_ = 0;  // nothing of the old block is kept
@@ -106,7 +111,6 @@ void CMusicEvent::SetData(const std::uint8_t* bytes, std::int32_t n) {
   Reallocate(n + kDataSlack, 0);
   std::memcpy(Block(), bytes, static_cast<std::size_t>(n));
   dataLength_ = n;
-  if (n > kLargeData) MuevError(muev::kDataTooLong);
 }
 
 void CMusicEvent::SetData(std::span<const std::uint8_t> bytes) {

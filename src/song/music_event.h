@@ -86,6 +86,9 @@ class CMusicEvent {
   // MUEV 06000001 and the data stays.
   void SetData(const std::uint8_t* bytes, std::int32_t n);
   void SetData(std::span<const std::uint8_t> bytes);
+  // The same without the report of long data: the file reader warns once per file about such
+  // events instead of once per event.
+  void AssignData(const std::uint8_t* bytes, std::int32_t n);
   // Drops the data block (DataLength() becomes 0).
   void ClearData();
   // A fresh zero-filled block of N + 8 bytes with the old data copied over; DataLength() stays.

@@ -51,7 +51,7 @@ void BuildEvent(const smf::RawEvent& raw, std::int32_t delta, std::vector<std::u
   if (n != 0) {
     scratch.resize(n);
     raw.CopyData(scratch.data());
-    event.SetData(scratch.data(), static_cast<std::int32_t>(n));
+    event.AssignData(scratch.data(), static_cast<std::int32_t>(n));
   }
   if (event.status == ev::kSysEx) event.ClassifySysEx();
   const bool exempt =

@@ -132,6 +132,20 @@ TEST_F(SmfReaderTest, MasterVolumeFixUp) {
   EXPECT_EQ(CountStatus(*loaded.song->Track(2), ev::kSysEx), 0);
 }
 
+TEST_F(SmfReaderTest, LongEventsWarnOncePerFileNotOncePerEvent) {
+  Bytes sysex = {0x00, 0xF0, 0x82, 0x2D};  // 301 bytes follow the length quantity
+  sysex.insert(sysex.end(), 300, 0x11);
+  sysex.push_back(0xF7);
+  LoadedSong loaded = LoadSongFromBytes(
+      Cat({Header(1, 2, 480), Chunk(kEnd), Chunk(Cat({sysex, sysex, sysex, kScale}))}));
+  ASSERT_TRUE(loaded.song);
+  // Three read, one master volume added by the fix-up.
+  EXPECT_EQ(CountStatus(*loaded.song->Track(1), ev::kSysEx), 4);
+  EXPECT_EQ(
+      box_.Boxes(),
+      (std::vector<std::string>{"MDTK0D00000B サイズが大きすぎるイベントが含まれています。"}));
+}
+
 TEST_F(SmfReaderTest, FormatZeroIsSplitByChannel) {
   const Bytes body = Cat({{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // tempo -> master
                            0x00, 0xFF, 0x58, 0x04, 6,    3,    24,   8,    0x00, 0x90,
