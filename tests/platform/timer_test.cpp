@@ -58,9 +58,10 @@ TEST(ThreadTimerService, CallbackMayStartAndCancelTimersWithoutDeadlock) {
   CThreadTimerService timers;
   std::atomic<int> second{0};
   std::atomic<bool> selfCancel{true};
-  TimerId self = 0;
+  std::atomic<TimerId> self{0};
   std::atomic<bool> done{false};
-  self = timers.StartOneShot(0, [&] {
+  // The delay lets SELF be stored before the callback reads it.
+  self = timers.StartOneShot(20, [&] {
     selfCancel = timers.Cancel(self);  // its own id while running: no wait, false
     timers.StartOneShot(0, [&] {
       ++second;
