@@ -10,6 +10,7 @@
 #include "app/app_texts.h"
 #include "app/main_dialog.h"
 #include "base/error_report.h"
+#include "base/text_codec.h"
 
 namespace zentory {
 
@@ -164,15 +165,7 @@ std::optional<ScriptLine> ParseScriptLine(std::string_view line, std::string* er
 
 void CScriptView::SetGuideText(std::string_view text) {
   guide = text;
-  std::string line = "say: ";
-  for (char c : text) {
-    if (c == '\n') {
-      line += "\\n";
-    } else {
-      line += c;
-    }
-  }
-  out_ << line << '\n';
+  out_ << EchoLine("say: ", text) << '\n';
   out_.flush();
 }
 
@@ -277,15 +270,7 @@ class CScriptMessageBox : public IMessageBox {
   explicit CScriptMessageBox(std::ostream& err) : err_(err) {}
   int Show(std::string_view text) override {
     std::lock_guard lock(mutex_);
-    std::string line = "box: ";
-    for (char c : text) {
-      if (c == '\n') {
-        line += "\\n";
-      } else {
-        line += c;
-      }
-    }
-    err_ << line << '\n';
+    err_ << EchoLine("box: ", text) << '\n';
     err_.flush();
     return 1;
   }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/ports/dialogs.h"
+#include "base/text_codec.h"
 
 namespace zentory {
 
@@ -20,15 +21,7 @@ int ShowMessageBox(std::string_view textUtf8) {
   if (IMessageBox* target = g_messageBoxTarget.load()) {
     return target->Show(textUtf8);
   }
-  std::string line = "box: ";
-  for (char c : textUtf8) {
-    if (c == '\n') {
-      line += "\\n";
-    } else {
-      line += c;
-    }
-  }
-  line += '\n';
+  std::string line = EchoLine("box: ", textUtf8) + '\n';
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
   return 1;

@@ -104,6 +104,18 @@ std::string Utf8ToCp932Limited(std::string_view utf8, std::size_t maxBytes) {
   return bytes;
 }
 
+std::string EchoLine(std::string_view prefix, std::string_view text) {
+  std::string line(prefix);
+  for (char c : text) {
+    if (c == '\n') {
+      line += "\\n";
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
 std::size_t Cp932Length(std::string_view utf8) { return Utf8ToCp932(utf8).size(); }
 
 }  // namespace zentory

@@ -17,6 +17,10 @@ std::string Utf8ToCp932(std::string_view utf8);
 // Encodes UTF-8 text and keeps at most MAXBYTES bytes, never splitting a double-byte character.
 std::string Utf8ToCp932Limited(std::string_view utf8, std::size_t maxBytes);
 
+// PREFIX + TEXT as one line of a log or script output: a line break inside TEXT is written as
+// the two characters "\n". No line break is added at the end.
+std::string EchoLine(std::string_view prefix, std::string_view text);
+
 // The number of CP932 bytes TEXT takes.
 std::size_t Cp932Length(std::string_view utf8);
 

@@ -99,6 +99,8 @@ TEST(TextCodec, RoundTripsJapaneseAndLimitsWithoutSplitting) {
   // Broken input never fails.
   EXPECT_EQ(Cp932ToUtf8("A\x82"), "A\xEF\xBF\xBD");
   EXPECT_EQ(Utf8ToCp932("\xF0\x9F\x8E\xB5x"), "?x");
+  // Output lines keep a text with line breaks on one line.
+  EXPECT_EQ(EchoLine("say: ", "a\nb"), "say: a\\nb");
 }
 
 }  // namespace

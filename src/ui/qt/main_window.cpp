@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "base/text_codec.h"
 #include "ui/qt/ui_texts.h"
 
 namespace zentory {
@@ -107,15 +108,7 @@ CQtMainWindow::~CQtMainWindow() = default;
 void CQtMainWindow::SetGuideText(std::string_view text) {
   guide_->setPlainText(ToQ(text));
   if (echo_) {
-    std::string line = "say: ";
-    for (char c : text) {
-      if (c == '\n') {
-        line += "\\n";
-      } else {
-        line += c;
-      }
-    }
-    line += '\n';
+    std::string line = EchoLine("say: ", text) + '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
   }
