@@ -24,6 +24,15 @@ CMusicEvent MakeChannelEvent(std::int32_t status, std::int32_t channel) {
 
 std::uint8_t Low(std::int32_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
 
+CMusicEvent MakeControlChange(std::int32_t channel, std::int32_t controller, std::int32_t value) {
+  CMusicEvent e = MakeChannelEvent(ev::kControlChange, channel);
+  e.type = static_cast<std::uint32_t>(controller);
+  e.value = value;
+  const std::uint8_t bytes[] = {0xB0, Low(controller), Low(value)};
+  e.SetData(bytes);
+  return e;
+}
+
 }  // namespace
 
 std::vector<std::int64_t> CMidiTrack::AbsoluteTimes() const {
@@ -285,22 +294,12 @@ void CMidiTrack::AppendProgramChange(std::int32_t channel, std::int32_t program)
 
 void CMidiTrack::AppendControlChange(std::int32_t channel, std::int32_t controller,
                                      std::int32_t value) {
-  CMusicEvent e = MakeChannelEvent(ev::kControlChange, channel);
-  e.type = static_cast<std::uint32_t>(controller);
-  e.value = value;
-  const std::uint8_t bytes[] = {0xB0, Low(controller), Low(value)};
-  e.SetData(bytes);
-  events_.push_back(std::move(e));
+  events_.push_back(MakeControlChange(channel, controller, value));
 }
 
 void CMidiTrack::InsertControlChangeFirst(std::int32_t channel, std::int32_t controller,
                                           std::int32_t value) {
-  CMusicEvent e = MakeChannelEvent(ev::kControlChange, channel);
-  e.type = static_cast<std::uint32_t>(controller);
-  e.value = value;
-  const std::uint8_t bytes[] = {0xB0, Low(controller), Low(value)};
-  e.SetData(bytes);
-  events_.insert(events_.begin(), std::move(e));
+  events_.insert(events_.begin(), MakeControlChange(channel, controller, value));
 }
 
 void CMidiTrack::InsertProgramChangeFirst(std::int32_t channel, std::int32_t program) {
