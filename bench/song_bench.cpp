@@ -52,44 +52,37 @@ struct QuietBoxes {
   ScopedMessageBoxTarget scope;
 };
 
+// Times OP on a fresh copy of SOURCE each iteration; the copy is made outside the measured time
+// into one reused track, so that it does not allocate afresh every time.
+template <typename Op>
+void TimeOnCopy(benchmark::State& state, const CMidiTrack& source, Op op) {
+  CMidiTrack t;
+  for (auto _ : state) {
+    state.PauseTiming();
+    t = source;
+    state.ResumeTiming();
+    op(t);
+    benchmark::DoNotOptimize(t.EventCount());
+  }
+}
+
 void BM_ToNoteForm(benchmark::State& state) {
   QuietBoxes quiet;
   CMidiTrack raw = MakeNoteTrack(state.range(0), 1);
   raw.ToRawForm();
-  CMidiTrack t;  // reused, so that the copy below does not allocate afresh every time
-  for (auto _ : state) {
-    state.PauseTiming();
-    t = raw;
-    state.ResumeTiming();
-    t.ToNoteForm();
-    benchmark::DoNotOptimize(t.EventCount());
-  }
+  TimeOnCopy(state, raw, [](CMidiTrack& t) { t.ToNoteForm(); });
 }
 
 void BM_ToRawForm(benchmark::State& state) {
   QuietBoxes quiet;
   const CMidiTrack notes = MakeNoteTrack(state.range(0), 2);
-  CMidiTrack t;  // reused, so that the copy below does not allocate afresh every time
-  for (auto _ : state) {
-    state.PauseTiming();
-    t = notes;
-    state.ResumeTiming();
-    t.ToRawForm();
-    benchmark::DoNotOptimize(t.EventCount());
-  }
+  TimeOnCopy(state, notes, [](CMidiTrack& t) { t.ToRawForm(); });
 }
 
 void BM_ChangeResolution(benchmark::State& state) {
   QuietBoxes quiet;
   const CMidiTrack notes = MakeNoteTrack(state.range(0), 3);
-  CMidiTrack t;  // reused, so that the copy below does not allocate afresh every time
-  for (auto _ : state) {
-    state.PauseTiming();
-    t = notes;
-    state.ResumeTiming();
-    t.ChangeResolution(480, 96, 0);
-    benchmark::DoNotOptimize(t.EventCount());
-  }
+  TimeOnCopy(state, notes, [](CMidiTrack& t) { t.ChangeResolution(480, 96, 0); });
 }
 
 void BM_CopyWindow(benchmark::State& state) {
@@ -109,14 +102,7 @@ void BM_MergeTrack(benchmark::State& state) {
   QuietBoxes quiet;
   const CMidiTrack a = MakeNoteTrack(state.range(0) / 2, 5);
   const CMidiTrack b = MakeNoteTrack(state.range(0) / 2, 6, 3);
-  CMidiTrack t;  // reused, so that the copy below does not allocate afresh every time
-  for (auto _ : state) {
-    state.PauseTiming();
-    t = a;
-    state.ResumeTiming();
-    t.MergeTrack(b, true);
-    benchmark::DoNotOptimize(t.EventCount());
-  }
+  TimeOnCopy(state, a, [&b](CMidiTrack& t) { t.MergeTrack(b, true); });
 }
 
 void BM_SongCopy(benchmark::State& state) {
