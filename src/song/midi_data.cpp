@@ -11,7 +11,7 @@ CMidi1Data::CMidi1Data(std::span<const CMidiTrack* const> tracks, std::int32_t r
     : CDataBuff(capacity), resolution(resolution_), state(song_state::kNoteForm) {
   tracks_.reserve(tracks.size());
   for (const CMidiTrack* t : tracks) {
-    if (t != nullptr) tracks_.push_back(std::make_unique<CMidiTrack>(*t));
+    if (t != nullptr) tracks_.push_back(std::make_shared<CMidiTrack>(*t));
   }
 }
 
@@ -19,10 +19,8 @@ CMidi1Data::CMidi1Data(const CMidi1Data& other)
     : CDataBuff(other),
       resolution(other.resolution),
       state(other.state),
-      timeSignature(other.timeSignature) {
-  tracks_.reserve(other.tracks_.size());
-  for (const auto& t : other.tracks_) tracks_.push_back(std::make_unique<CMidiTrack>(*t));
-}
+      timeSignature(other.timeSignature),
+      tracks_(other.tracks_) {}
 
 CMidi1Data& CMidi1Data::operator=(const CMidi1Data& other) {
   if (this != &other) {
@@ -34,7 +32,23 @@ CMidi1Data& CMidi1Data::operator=(const CMidi1Data& other) {
 
 CMidiTrack* CMidi1Data::Track(std::int32_t index) {
   if (index < 0 || index >= TrackCount()) return nullptr;
-  return tracks_[static_cast<std::size_t>(index)].get();
+  std::shared_ptr<const CMidiTrack>& slot = tracks_[static_cast<std::size_t>(index)];
+  if (slot.use_count() > 1) slot = std::make_shared<CMidiTrack>(*slot);
+  // Every track is made as a mutable CMidiTrack and is this song's alone now.
+  return const_cast<CMidiTrack*>(slot.get());
+}
+
+bool CMidi1Data::OwnsTrack(std::int32_t index) const {
+  return index >= 0 && index < TrackCount() &&
+         tracks_[static_cast<std::size_t>(index)].use_count() == 1;
+}
+
+void CMidi1Data::SetTracks(std::vector<std::unique_ptr<CMidiTrack>> tracks) {
+  tracks_.clear();
+  tracks_.reserve(tracks.size());
+  for (auto& t : tracks) {
+    if (t) tracks_.push_back(std::shared_ptr<CMidiTrack>(std::move(t)));
+  }
 }
 
 const CMidiTrack* CMidi1Data::Track(std::int32_t index) const {
@@ -48,7 +62,7 @@ bool CMidi1Data::AppendTrack(std::unique_ptr<CMidiTrack> track) {
     M1dtError(m1dt::kTrackCount);
     return false;
   }
-  tracks_.push_back(std::move(track));
+  tracks_.push_back(std::shared_ptr<CMidiTrack>(std::move(track)));
   return true;
 }
 
@@ -63,7 +77,7 @@ void CMidi1Data::ChangeResolution(std::int32_t newRes) {
     MdtkError(mdtk::kInternal);
     return;
   }
-  for (auto& t : tracks_) t->ChangeResolution(resolution, newRes, 0);
+  for (std::int32_t i = 0; i < TrackCount(); ++i) Track(i)->ChangeResolution(resolution, newRes, 0);
   resolution = newRes;
 }
 
@@ -78,7 +92,7 @@ bool CMidi1Data::ToRawForm() {
     M1dtError(m1dt::kWrongState);
     return false;
   }
-  for (auto& t : tracks_) t->ToRawForm();
+  for (std::int32_t i = 0; i < TrackCount(); ++i) Track(i)->ToRawForm();
   state = song_state::kRawForm;
   return true;
 }
@@ -88,7 +102,7 @@ bool CMidi1Data::ToNoteForm() {
     M1dtError(m1dt::kWrongState);
     return false;
   }
-  for (auto& t : tracks_) t->ToNoteForm();
+  for (std::int32_t i = 0; i < TrackCount(); ++i) Track(i)->ToNoteForm();
   state = song_state::kNoteForm;
   return true;
 }

@@ -1,6 +1,10 @@
 // The song containers: CMidi1Data holds a song as tracks (the editor's song; track 0 is the
 // master track), CMidi0Data a song as one track (format-0 data and the player's working copy).
-// Tracks are owned through std::unique_ptr; every copy is deep.
+//
+// A song copy shares its tracks with the original (copy on write): a copy costs one pointer per
+// track, and the first mutable access to a shared track through Track(i) gives this song its own
+// copy of that track alone. So the undo slot can hold a copy of a million-event song per key
+// press. Read through the const accessors: a mutable Track(i) on a shared track copies it.
 #pragma once
 
 #include <cstdint>
@@ -38,10 +42,15 @@ class CMidi1Data : public CDataBuff {
   std::int32_t timeSignature = 0;  // not used by the format-1 code
 
   std::int32_t TrackCount() const { return static_cast<std::int32_t>(tracks_.size()); }
+  // The track at INDEX for changing (copied first when it is shared); null outside the list.
   CMidiTrack* Track(std::int32_t index);
   const CMidiTrack* Track(std::int32_t index) const;
-  std::vector<std::unique_ptr<CMidiTrack>>& Tracks() { return tracks_; }
-  const std::vector<std::unique_ptr<CMidiTrack>>& Tracks() const { return tracks_; }
+  // Read access to every track.
+  const std::vector<std::shared_ptr<const CMidiTrack>>& Tracks() const { return tracks_; }
+  // Replaces every track.
+  void SetTracks(std::vector<std::unique_ptr<CMidiTrack>> tracks);
+  // True when track INDEX is this song's own (not shared with a copy).
+  bool OwnsTrack(std::int32_t index) const;
 
   // Appends TRACK at the end; refused (M1DT 03000001, false) beyond 65 tracks.
   bool AppendTrack(std::unique_ptr<CMidiTrack> track);
@@ -57,7 +66,7 @@ class CMidi1Data : public CDataBuff {
   bool ToNoteForm();
 
  private:
-  std::vector<std::unique_ptr<CMidiTrack>> tracks_;
+  std::vector<std::shared_ptr<const CMidiTrack>> tracks_;
 };
 
 class CMidi0Data : public CDataBuff {

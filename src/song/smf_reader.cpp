@@ -285,14 +285,14 @@ void FixMasterVolume(CMidi1Data& song) {
     if (inTrack > 0 && ++tracksWithOne > 1) M1dtError(m1dt::kManyMasterVolumes);
   }
   if (tracksWithOne > 0) return;
-  CMidiTrack* target = song.Track(0);
-  for (const auto& track : song.Tracks()) {
-    if (track->GetChannel() != ev::kNoChannel) {
-      target = track.get();
+  std::int32_t target = 0;
+  for (std::int32_t i = 0; i < song.TrackCount(); ++i) {
+    if (song.Tracks()[static_cast<std::size_t>(i)]->GetChannel() != ev::kNoChannel) {
+      target = i;
       break;
     }
   }
-  target->InsertMasterVolume(127, 0);
+  song.Track(target)->InsertMasterVolume(127, 0);
 }
 
 }  // namespace zentory

@@ -202,7 +202,7 @@ bool SaveSong(CMidi1Data& song, const std::string& path) {
                       song.state == song_state::kNoteForm, tracks)) {
     return true;  // the file is written; the song keeps its own tracks
   }
-  song.Tracks() = std::move(tracks);
+  song.SetTracks(std::move(tracks));
   return true;
 }
 
