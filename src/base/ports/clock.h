@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 namespace zentory {
 
@@ -14,6 +15,8 @@ class IClock {
   virtual std::int64_t NowMs() = 0;
   // Blocks the calling thread for MS milliseconds.
   virtual void SleepMs(std::int64_t ms) = 0;
+  // Microseconds on the same time line as NowMs; a clock without finer steps gives whole ms.
+  virtual std::int64_t NowUs() { return NowMs() * 1000; }
 };
 
 using TimerId = std::uint32_t;  // 0 = no timer
@@ -27,6 +30,11 @@ class ITimerService {
   // Cancels a timer. Returns true when the callback had not started and now never will; false
   // when it has already run (Cancel then waits until it has returned) or the id is unknown.
   virtual bool Cancel(TimerId id) = 0;
+  // The same with the delay in microseconds; a service that counts whole milliseconds rounds up,
+  // so the callback never runs early.
+  virtual TimerId StartOneShotUs(std::int64_t delayUs, std::function<void()> callback) {
+    return StartOneShot((delayUs + 999) / 1000, std::move(callback));
+  }
 };
 
 }  // namespace zentory

@@ -18,6 +18,12 @@ class IMidiPort {
   virtual bool SysEx(std::span<const std::uint8_t> data) = 0;
   // Silences every channel (all notes off, controllers reset).
   virtual bool Reset() = 0;
+  // The messages sent from now on are due at DUEUS on the clock's microsecond time line
+  // (IClock::NowUs); -1 means at once. A port that can place a message at its exact time (a
+  // software synth rendering ahead) does so; the others send when asked.
+  virtual void SetDueTime(std::int64_t dueUs) { (void)dueUs; }
+  // True when the port takes a burst of setup messages without pauses between them.
+  virtual bool TakesBurst() const { return false; }
 };
 
 class IMidiOutput {

@@ -219,18 +219,21 @@ class FakeMidiPort : public IMidiPort {
                                     static_cast<std::uint8_t>(message >> 16)};
     std::uint8_t status = bytes[0];
     if ((status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0) bytes.resize(2);
-    owner_.Record(port_, std::move(bytes));
+    owner_.Record(port_, std::move(bytes), due_);
     return true;
   }
   bool SysEx(std::span<const std::uint8_t> data) override {
-    owner_.Record(port_, std::vector<std::uint8_t>(data.begin(), data.end()));
+    owner_.Record(port_, std::vector<std::uint8_t>(data.begin(), data.end()), due_);
     return true;
   }
   bool Reset() override { return true; }
+  void SetDueTime(std::int64_t dueUs) override { due_ = dueUs; }
+  bool TakesBurst() const override { return owner_.burst; }
 
  private:
   FakeMidiOutput& owner_;
   int port_;
+  std::int64_t due_ = -1;
 };
 
 std::unique_ptr<IMidiPort> FakeMidiOutput::Open(int) {
@@ -240,10 +243,10 @@ std::unique_ptr<IMidiPort> FakeMidiOutput::Open(int) {
   return std::make_unique<FakeMidiPort>(*this, nextPort_++);
 }
 
-void FakeMidiOutput::Record(int port, std::vector<std::uint8_t> bytes) {
+void FakeMidiOutput::Record(int port, std::vector<std::uint8_t> bytes, std::int64_t dueUs) {
   std::int64_t t = clock_ ? clock_->NowMs() : 0;
   std::lock_guard lock(mutex_);
-  messages_.push_back(Message{t, port, std::move(bytes)});
+  messages_.push_back(Message{t, port, std::move(bytes), dueUs});
 }
 
 std::vector<FakeMidiOutput::Message> FakeMidiOutput::Messages() const {

@@ -162,6 +162,7 @@ class FakeMidiOutput : public IMidiOutput {
     std::int64_t timeMs;
     int port;
     std::vector<std::uint8_t> bytes;  // short messages as their 1-3 bytes
+    std::int64_t dueUs = -1;          // the due time the sender gave (-1: at once)
   };
   explicit FakeMidiOutput(IClock* clock = nullptr) : clock_(clock) {}
   int DeviceCount() override { return static_cast<int>(names.size()); }
@@ -174,10 +175,11 @@ class FakeMidiOutput : public IMidiOutput {
 
   std::vector<std::string> names{"Fake MIDI"};
   bool failOpen = false;
+  bool burst = false;  // ports answer TakesBurst() with this (a software synth)
 
  private:
   friend class FakeMidiPort;
-  void Record(int port, std::vector<std::uint8_t> bytes);
+  void Record(int port, std::vector<std::uint8_t> bytes, std::int64_t dueUs);
   IClock* clock_;
   mutable std::mutex mutex_;
   std::vector<Message> messages_;

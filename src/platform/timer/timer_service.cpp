@@ -10,6 +10,12 @@ std::int64_t CSteadyClock::NowMs() {
       .count();
 }
 
+std::int64_t CSteadyClock::NowUs() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                               start_)
+      .count();
+}
+
 void CSteadyClock::SleepMs(std::int64_t ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
@@ -28,8 +34,18 @@ CThreadTimerService::~CThreadTimerService() {
 }
 
 TimerId CThreadTimerService::StartOneShot(std::int64_t delayMs, std::function<void()> callback) {
+  return StartAt(Clock::now() + std::chrono::milliseconds(delayMs < 0 ? 0 : delayMs),
+                 std::move(callback));
+}
+
+TimerId CThreadTimerService::StartOneShotUs(std::int64_t delayUs, std::function<void()> callback) {
+  return StartAt(Clock::now() + std::chrono::microseconds(delayUs < 0 ? 0 : delayUs),
+                 std::move(callback));
+}
+
+TimerId CThreadTimerService::StartAt(Clock::time_point due, std::function<void()> callback) {
   if (!callback) return 0;
-  Key key{Clock::now() + std::chrono::milliseconds(delayMs < 0 ? 0 : delayMs), 0};
+  Key key{due, 0};
   bool earliest = false;
   {
     std::lock_guard lock(mutex_);

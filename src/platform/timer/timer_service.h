@@ -18,6 +18,7 @@ class CSteadyClock : public IClock {
   CSteadyClock();
   std::int64_t NowMs() override;
   void SleepMs(std::int64_t ms) override;
+  std::int64_t NowUs() override;
 
  private:
   std::chrono::steady_clock::time_point start_;
@@ -36,8 +37,10 @@ class CThreadTimerService : public ITimerService {
   // True: the callback had not started and never will. False: it has run (Cancel waits until it
   // has returned, unless called from that very callback) or the id is unknown.
   bool Cancel(TimerId id) override;
+  TimerId StartOneShotUs(std::int64_t delayUs, std::function<void()> callback) override;
 
  private:
+  TimerId StartAt(std::chrono::steady_clock::time_point due, std::function<void()> callback);
   using Clock = std::chrono::steady_clock;
   struct Key {
     Clock::time_point due;
