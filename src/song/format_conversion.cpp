@@ -1,5 +1,6 @@
 #include "song/format_conversion.h"
 
+#include <algorithm>
 #include <array>
 #include <queue>
 #include <vector>
@@ -57,6 +58,51 @@ std::unique_ptr<CMidi1Data> SplitFormat0(const CMidi0Data& source) {
   for (auto& t : tracks) song->AppendTrack(std::move(t));
   song->state = song_state::kNoteForm;
   return song;
+}
+
+bool SplitMasterChannelEvents(std::vector<std::unique_ptr<CMidiTrack>>& all) {
+  if (all.empty()) return false;
+  CMidiTrack& master = *all[0];
+  auto isChannelEvent = [](const CMusicEvent& e) {
+    return e.status != ev::kDeleted && e.status != ev::kMeta && e.status != ev::kSysEx &&
+           e.status != ev::kSysExContinuation;
+  };
+  std::array<bool, 16> used{};
+  for (const CMusicEvent& e : master.Events()) {
+    if (isChannelEvent(e)) used[static_cast<std::size_t>(e.channel & 0x0F)] = true;
+  }
+  const auto count = static_cast<std::int32_t>(std::count(used.begin(), used.end(), true));
+  if (count == 0 || all.size() + static_cast<std::size_t>(count) > CMidi1Data::kMaxTracks) {
+    return false;
+  }
+
+  std::array<std::unique_ptr<CMidiTrack>, 16> tracks;
+  std::array<std::int64_t, 16> last{};  // time of each new track's last event
+  for (std::size_t c = 0; c < tracks.size(); ++c) {
+    if (used[c]) tracks[c] = std::make_unique<CMidiTrack>(master.Capacity(), master.Form());
+  }
+  auto clampDelta = [](std::int64_t d) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(d, 0, 0x7FFFFFFF));
+  };
+  std::int64_t now = 0;
+  for (CMusicEvent& e : master.Events()) {
+    now += e.delta;
+    if (!isChannelEvent(e)) continue;
+    const auto c = static_cast<std::size_t>(e.channel & 0x0F);
+    CMusicEvent copy(e);
+    copy.delta = clampDelta(now - last[c]);
+    last[c] = now;
+    tracks[c]->Events().push_back(std::move(copy));
+    e.status = ev::kDeleted;  // its delta passes on at the compaction
+  }
+  master.Compact();
+  auto at = all.begin() + 1;
+  for (std::size_t c = 0; c < tracks.size(); ++c) {
+    if (!tracks[c]) continue;
+    tracks[c]->AppendEndOfTrack(clampDelta(now - last[c]));
+    at = all.insert(at, std::move(tracks[c])) + 1;
+  }
+  return true;
 }
 
 bool MergeTracks(std::span<const CMidiTrack* const> tracks, CMidiTrack& target) {

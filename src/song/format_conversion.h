@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "song/midi_data.h"
 
@@ -18,6 +19,13 @@ inline constexpr std::int32_t kSplitTrackCount = 17;
 // meta events to track 0, system exclusive messages to track 1, and every track ends at the
 // source's end-of-track. Null (M1DT 03000003) when SOURCE is not in note form.
 std::unique_ptr<CMidi1Data> SplitFormat0(const CMidi0Data& source);
+
+// Moves the channel events of the first of TRACKS (the master track, in note form) into new
+// tracks, one per channel in channel order, placed right after it; the master track keeps its
+// meta and system exclusive events. Each new track ends where the master track ends. Returns
+// false (and changes nothing) when the first track holds no channel event, or when the new tracks
+// would take the song past its track limit.
+bool SplitMasterChannelEvents(std::vector<std::unique_ptr<CMidiTrack>>& tracks);
 
 // Merges N tracks in note form into TARGET (cleared first) by time; at one tick the tracks give
 // one event each per pass, lower index first. Zero tracks: MDTK 0D000026, TARGET unchanged; a

@@ -24,7 +24,8 @@ LoadedSong LoadSongFromBytes(std::vector<std::uint8_t> bytes) {
   LoadedSong result;
   const std::int32_t format = smf::ProbeFormat(bytes);
   std::unique_ptr<CMidi1Data> song;
-  if (format == 0) {
+  // A format-0 file with several tracks takes the format-1 path, which merges and splits them.
+  if (format == 0 && smf::PeekBe16(bytes, 10) == 1) {
     std::unique_ptr<CMidi0Data> data = ReadFormat0(std::move(bytes));
     if (data->state != song_state::kNoteForm) return result;
     song = SplitFormat0(*data);

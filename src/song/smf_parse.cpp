@@ -13,6 +13,8 @@ constexpr ErrorCode kBadTempo = 0x0D000005;
 constexpr ErrorCode kBadProgram = 0x0D00000C;
 constexpr ErrorCode kBadKey = 0x0D000017;
 constexpr ErrorCode kBadTimeSignature = 0x0D000027;
+constexpr ErrorCode kStraySystemMessage = 0x0D000029;
+constexpr ErrorCode kRunningAfterSystem = 0x0D00002A;
 
 constexpr std::int32_t kDefaultTempo = 500000;
 constexpr std::int32_t kFourFour = 4 * 256 + 4;
@@ -21,26 +23,14 @@ bool IsStatusByte(std::uint8_t b) {
   return (b >= 0x80 && b <= 0xEF) || b == 0xF0 || b == 0xF7 || b == 0xFF;
 }
 
-// Bytes a meta event of a fixed-length type takes from its 0xFF on; 0 for variable types.
-std::size_t FixedMetaSize(std::uint8_t type) {
-  switch (type) {
-    case 0x00:
-      return 5;
-    case 0x20:
-      return 4;
-    case 0x2F:
-      return 3;
-    case 0x51:
-      return 6;
-    case 0x54:
-      return 8;
-    case 0x58:
-      return 7;
-    case 0x59:
-      return 5;
-    default:
-      return 0;
-  }
+// System common and real-time bytes: no status byte of a file, skipped where they stand.
+bool IsStrayStatus(std::uint8_t b) { return b > 0xF0 && b != 0xF7 && b != 0xFF; }
+
+// Data bytes of a system common message (MIDI Time Code quarter frame and song select take one,
+// song position two; the rest none).
+std::size_t StrayDataBytes(std::uint8_t b) {
+  if (b == 0xF1 || b == 0xF3) return 1;
+  return b == 0xF2 ? 2 : 0;
 }
 
 bool IsKeptTextType(std::uint8_t type) {
@@ -157,20 +147,40 @@ TrackTokenizer::Step TrackTokenizer::Next(RawEvent& event) {
   event.delta = static_cast<std::int32_t>(delta);
   if (pos_ >= body_.size()) return Stop(kTrackInternal);
 
-  // A byte that is no status byte (a data byte, or a system common or real-time byte) is read as
-  // the first data byte of an event under the running status.
-  std::uint8_t status = body_[pos_];
+  const std::uint8_t byte = body_[pos_];
+  if (IsStrayStatus(byte)) {
+    // A system common or real-time message has no place in a file, but cables record them: the
+    // message is passed over with its data bytes, its delta passes on, and reading goes on under
+    // the running status in force.
+    report_(kStraySystemMessage);
+    ++pos_;
+    for (std::size_t n = StrayDataBytes(byte); n > 0 && pos_ < body_.size(); --n) {
+      if (body_[pos_] >= 0x80) break;
+      ++pos_;
+    }
+    event.status = 0;
+    return Step::kEvent;
+  }
+  // A data byte continues the running status. After a system exclusive or meta event that is
+  // the channel status in force before it, as lenient readers take it.
+  std::uint8_t status = byte;
+  const bool afterSystem = afterSystem_;
+  afterSystem_ = false;
   if (IsStatusByte(status)) {
     ++pos_;
   } else {
     status = running_;
     if (status == 0) return Stop(kUndefinedEvent);
+    if (afterSystem) report_(kRunningAfterSystem);
   }
 
-  if (status == 0xFF) return ParseMeta(event);
-  running_ = status;
+  if (status == 0xFF) {
+    afterSystem_ = true;
+    return ParseMeta(event);
+  }
 
   if (status == 0xF0) {
+    afterSystem_ = true;
     // The first 0xF7 ends the message, whatever its length quantity says.
     const auto begin = body_.begin() + static_cast<std::ptrdiff_t>(pos_);
     const auto end = std::find(begin, body_.end(), std::uint8_t{0xF7});
@@ -183,6 +193,7 @@ TrackTokenizer::Step TrackTokenizer::Next(RawEvent& event) {
     return Step::kEvent;
   }
   if (status == 0xF7) {
+    afterSystem_ = true;
     if (pos_ >= body_.size()) return Stop(kTrackInternal);
     const std::size_t n = std::size_t{body_[pos_]} + 1;
     if (n > body_.size() - pos_) return Stop(kTrackInternal);
@@ -192,6 +203,7 @@ TrackTokenizer::Step TrackTokenizer::Next(RawEvent& event) {
     pos_ += n;
     return Step::kEvent;
   }
+  running_ = status;
   if (!ParseChannel(status, event)) return Stop(kTrackInternal);
   return Step::kEvent;
 }
@@ -247,62 +259,12 @@ bool TrackTokenizer::ParseChannel(std::uint8_t status, RawEvent& event) {
 }
 
 TrackTokenizer::Step TrackTokenizer::ParseMeta(RawEvent& event) {
-  // POS_ stands after the 0xFF.
+  // POS_ stands after the 0xFF. Every meta event is read by its own length quantity, so a
+  // fixed-length type with another length does not misalign the rest of the track.
   if (pos_ >= body_.size()) return Stop(kTrackInternal);
-  const std::uint8_t type = body_[pos_];
+  const std::uint8_t type = body_[pos_++];
   event.status = 0xFF;
   event.type = type;
-
-  if (const std::size_t fixed = FixedMetaSize(type); fixed != 0) {
-    // The standard payload length moves the cursor on; the file's length byte is not consulted.
-    const std::size_t rest = fixed - 1;
-    if (rest > body_.size() - pos_) return Stop(kTrackInternal);
-    const std::uint8_t* p = &body_[pos_ + 2];  // first payload byte
-    switch (type) {
-      case 0x00:
-        event.ownLength = 2;
-        break;
-      case 0x20:
-        event.ownLength = 1;
-        break;
-      case 0x51:
-        event.ownLength = 3;
-        event.value =
-            static_cast<std::int32_t>(std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2]);
-        if (event.value == 0) {
-          report_(kBadTempo);
-          event.value = kDefaultTempo;
-        }
-        break;
-      case 0x54:
-        event.ownLength = 5;
-        break;
-      case 0x58:
-        event.ownLength = 4;
-        std::memcpy(event.own.data(), p, 4);
-        // A zero numerator, or a denominator that is no note value, would break every bar
-        // computation: the signature becomes 4/4 in its value and in its bytes alike.
-        if (p[0] == 0 || p[1] == 0 || p[1] > 7) {
-          report_(kBadTimeSignature);
-          event.value = kFourFour;
-          event.own[0] = 4;
-          event.own[1] = 2;
-        } else {
-          event.value = p[0] * 256 + (1 << p[1]);
-        }
-        break;
-      case 0x59:
-        event.ownLength = 2;
-        std::memcpy(event.own.data(), p, 2);
-        break;
-      default:  // 0x2F
-        break;
-    }
-    pos_ += rest;
-    return Step::kEvent;
-  }
-
-  ++pos_;
   std::uint64_t length = 0;
   for (;;) {
     if (pos_ >= body_.size()) return Stop(kTrackInternal);
@@ -312,13 +274,49 @@ TrackTokenizer::Step TrackTokenizer::ParseMeta(RawEvent& event) {
   }
   if (length > body_.size() - pos_) return Stop(kTrackInternal);
   const auto n = static_cast<std::size_t>(length);
-  event.bytes = body_.subspan(pos_, n);
+  const auto payload = body_.subspan(pos_, n);
   pos_ += n;
-  if (IsKeptTextType(type)) {
-    if (type == 0x09) event.type = 4;
-    if (n == 0) event.ownLength = 1;  // an empty text is one zero byte
-  } else {
-    event.status = 0;  // unknown meta types vanish at the next compaction
+  // A payload byte the file lacks reads as zero.
+  auto at = [&](std::size_t i) -> std::uint32_t { return i < n ? payload[i] : 0u; };
+
+  switch (type) {
+    case 0x2F:
+      break;
+    case 0x51:
+      // Written back from its value, which is what editing changes.
+      event.ownLength = 3;
+      event.value = static_cast<std::int32_t>(at(0) << 16 | at(1) << 8 | at(2));
+      if (event.value == 0) {
+        report_(kBadTempo);
+        event.value = kDefaultTempo;
+      }
+      for (std::size_t i = 0; i < 3; ++i) {
+        event.own[i] = static_cast<std::uint8_t>(event.value >> (16 - 8 * i));
+      }
+      break;
+    case 0x58:
+      event.ownLength = 4;
+      for (std::size_t i = 0; i < 4; ++i) event.own[i] = static_cast<std::uint8_t>(at(i));
+      // A zero numerator, or a denominator that is no note value, would break every bar
+      // computation: the signature becomes 4/4 in its value and in its bytes alike.
+      if (at(0) == 0 || at(1) == 0 || at(1) > 7) {
+        report_(kBadTimeSignature);
+        event.value = kFourFour;
+        event.own[0] = 4;
+        event.own[1] = 2;
+      } else {
+        event.value = static_cast<std::int32_t>(at(0) * 256 + (1u << at(1)));
+      }
+      break;
+    case 0x09:
+      event.type = 4;
+      [[fallthrough]];
+    default:
+      // Every other meta event keeps its bytes as read (sequence number, channel prefix, SMPTE
+      // offset, key signature, texts, and types this editor has no use for).
+      event.bytes = payload;
+      if (n == 0 && IsKeptTextType(type)) event.ownLength = 1;  // an empty text is one zero byte
+      break;
   }
   return Step::kEvent;
 }

@@ -1,6 +1,6 @@
 // The byte level of Standard MIDI Files: big-endian words, variable-length quantities, the probe
-// of the header, and the tokenizer that walks the events of one track chunk with the running
-// status rules the editor has always used. Nothing here knows the song model; smf_reader.cpp turns
+// of the header, and the tokenizer that walks the events of one track chunk with its running
+// status. Nothing here knows the song model; smf_reader.cpp turns
 // the tokens into events.
 #pragma once
 
@@ -20,8 +20,7 @@ inline constexpr std::uint32_t kMaxVlq = 0x0FFFFFFF;
 // Size of the MacBinary prefix some Macintosh tools put before a file.
 inline constexpr std::size_t kMacBinaryPrefix = 128;
 
-// Big-endian reads that see zero past the end of BYTES (the old reader's block was zero-filled
-// behind the file, and header checks relied on it).
+// Big-endian reads that see zero past the end of BYTES, so a header cut short reads as zeros.
 std::uint32_t PeekBe16(std::span<const std::uint8_t> bytes, std::size_t at);
 std::uint32_t PeekBe32(std::span<const std::uint8_t> bytes, std::size_t at);
 bool HasTagAt(std::span<const std::uint8_t> bytes, std::size_t at, const char (&tag)[5]);
@@ -49,7 +48,7 @@ using TrackReport = int (*)(ErrorCode);
 // into the chunk) followed by the first OWNLENGTH bytes of OWN.
 struct RawEvent {
   std::int32_t delta = 0;
-  std::int32_t status = 0;  // 0x80-0xE0, 0xF0, 0xF7, 0xFF; 0 for a meta type that is dropped
+  std::int32_t status = 0;  // 0x80-0xE0, 0xF0, 0xF7, 0xFF; 0 for a message that is skipped
   std::int32_t channel = 255;
   std::int32_t key = 0;
   std::uint32_t velocity = 0;
@@ -87,7 +86,8 @@ class TrackTokenizer {
 
   std::span<const std::uint8_t> body_;
   std::size_t pos_ = 0;
-  std::uint8_t running_ = 0;
+  std::uint8_t running_ = 0;  // the channel status in force
+  bool afterSystem_ = false;  // the last event was a system exclusive or meta event
   std::int64_t ticks_ = 0;
   std::int64_t tickLimit_;
   TrackReport report_;

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 
 #include "song/format_conversion.h"
+#include "song/smf_notes.h"
 #include "song/smf_parse.h"
 #include "song/song_errors.h"
 
@@ -22,10 +24,45 @@ bool HasTrackTag(std::span<const std::uint8_t> image, std::size_t at) {
          smf::HasTagAt(image, at, "XFIH");
 }
 
-std::int32_t DivisionOf(std::span<const std::uint8_t> image) {
-  // A division with the high bit set (time code) is taken as a plain number.
-  const auto division = static_cast<std::int32_t>(smf::PeekBe16(image, 12));
-  return division == 0 ? kDefaultDivision : division;
+// Ticks per quarter note from the header's division word. A word with the high bit set counts
+// frames per second (its negated high byte) and ticks per frame (its low byte); at 120 beats per
+// minute a quarter note takes half a second. Said once per file.
+std::int32_t ReadDivision(std::span<const std::uint8_t> image) {
+  const std::uint32_t word = smf::PeekBe16(image, 12);
+  if (word == 0) return kDefaultDivision;
+  if ((word & 0x8000) == 0) return static_cast<std::int32_t>(word);
+  M1dtError(m1dt::kTimeCodeDivision);
+  auto frames = static_cast<std::int32_t>(0x100 - (word >> 8));
+  if (frames == 29) frames = 30;  // 29.97 drop-frame time code counts 30 frame numbers a second
+  const std::int32_t perSecond = frames * static_cast<std::int32_t>(word & 0xFF);
+  return perSecond >= 2 ? perSecond / 2 : kDefaultDivision;
+}
+
+// Where the first chunk after the header starts: the header's length says, and a header longer
+// than six bytes keeps its extra bytes to itself.
+std::size_t FirstChunkAt(std::span<const std::uint8_t> image) {
+  const std::uint64_t length = std::max<std::uint32_t>(smf::PeekBe32(image, 4), 6);
+  return static_cast<std::size_t>(std::min<std::uint64_t>(kChunkHead + length, image.size()));
+}
+
+// A chunk of another kind than a track is passed over by its length, as readers of the format
+// must, and is not one of the header's tracks. Said once per file (SKIPPED).
+std::size_t SkipChunk(std::span<const std::uint8_t> image, std::size_t cursor, bool& skipped) {
+  if (!skipped) M1dtError(m1dt::kSkippedChunk);
+  skipped = true;
+  return static_cast<std::size_t>(std::min<std::uint64_t>(
+      std::uint64_t{cursor} + kChunkHead + smf::PeekBe32(image, cursor + 4), image.size()));
+}
+
+// A format-0 file with several tracks: merged into one track, then split by channel as a
+// one-track format-0 file is.
+std::unique_ptr<CMidi1Data> SplitFormat0Tracks(std::unique_ptr<CMidi1Data> song) {
+  if (song->TrackCount() == 0) return song;
+  if (song->TrackCount() > 1) M1dtError(m1dt::kFormat0Tracks);
+  CMidi0Data merged(song->Capacity());
+  if (!MergeSong(*song, merged)) return song;
+  std::unique_ptr<CMidi1Data> split = SplitFormat0(merged);
+  return split ? std::move(split) : std::move(song);
 }
 
 std::int32_t CapacityFor(std::size_t imageSize) {
@@ -91,20 +128,23 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
   std::size_t stored = 0;    // events a raw-form track would hold
   // Note form as the events arrive: a note-on opens a note of its channel and key, a note-off
   // closes the earliest note of that channel and key still open (the first following note-off
-  // of each note that no earlier note took) and is not stored itself. Notes left without a
-  // length are removed at the end, as the conversion of a raw-form track does.
+  // of each note that no earlier note took) and is not stored itself. Notes no note-off closes
+  // are ended at the end by EndOpenNotes, as the conversion of a raw-form track does.
   struct OpenNote {
     std::size_t index;
     std::int64_t start;
     std::int32_t next;
   };
   std::vector<OpenNote> open;
+  // Slots are cleared bytewise (all ones is -1): this runs for every chunk, the read-back of a
+  // saved song's seventeen included.
   std::array<std::int32_t, 16 * 128> first;
   std::array<std::int32_t, 16 * 128> last;
-  first.fill(-1);
-  last.fill(-1);
-  bool lengthless = false;
+  std::memset(first.data(), 0xFF, sizeof first);
+  std::memset(last.data(), 0xFF, sizeof last);
+  bool zeroLength = false;
   std::int64_t now = 0;
+  std::int64_t end = 0;  // time of the last event a raw-form read would store
   while (tokenizer.Next(raw) == smf::TrackTokenizer::Step::kEvent) {
     now += raw.delta;
     const std::int64_t delta = carried + raw.delta;
@@ -117,6 +157,7 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
       break;
     }
     ++stored;
+    end = now;
     const bool noteOff =
         raw.status == ev::kNoteOff || (raw.status == ev::kNoteOn && raw.velocity == 0);
     const auto slot = static_cast<std::size_t>((raw.channel & 0x0F) * 128 + (raw.key & 0x7F));
@@ -127,7 +168,7 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
         const std::int64_t length = now - note.start;
         events[note.index].length = static_cast<std::int32_t>(
             std::min<std::int64_t>(length, std::numeric_limits<std::int32_t>::max()));
-        lengthless = lengthless || length == 0;
+        zeroLength = zeroLength || length == 0;
         first[slot] = note.next;
         if (first[slot] < 0) last[slot] = -1;
       }
@@ -143,6 +184,7 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
                scratch, report, event);
     if (options.noteForm && raw.status == ev::kNoteOn) {
       event.status = ev::kNote;
+      event.length = kOpenNoteLength;
       const auto id = static_cast<std::int32_t>(open.size());
       open.push_back({events.size() - 1, now, -1});
       if (last[slot] >= 0) {
@@ -157,8 +199,14 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
     track.SetForm(CMidiTrack::kRawForm);
     return size;
   }
-  for (const std::int32_t f : first) lengthless = lengthless || f >= 0;
-  if (lengthless) {
+  bool unended = false;
+  for (const std::int32_t f : first) unended = unended || f >= 0;
+  if (unended) {
+    EndOpenNotes(events, end);
+    report(mdtk::kNotesWithoutEnd);
+  }
+  if (unended || zeroLength) {
+    // A note without length sounds nothing; it goes, as in the conversion of a raw-form track.
     for (CMusicEvent& e : events) {
       if (e.status == ev::kNote && e.length == 0) e.status = ev::kDeleted;
     }
@@ -184,7 +232,8 @@ std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image,
     }
     image.erase(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(smf::kMacBinaryPrefix));
   }
-  if (smf::PeekBe16(image, 8) != 1) {
+  const std::uint32_t format = smf::PeekBe16(image, 8);
+  if (format > 2) {
     M1dtError(m1dt::kNotFormat1);
     return song;
   }
@@ -197,21 +246,27 @@ std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image,
     M1dtError(m1dt::kTrackCount);
     return song;
   }
-  song->resolution = DivisionOf(image);
+  song->resolution = ReadDivision(image);
 
   ChunkReadOptions options;
   options.division = song->resolution;
   options.noteForm = true;
-  std::size_t cursor = kHeaderSize;
+  std::size_t cursor = FirstChunkAt(image);
   std::size_t refusedAt = std::numeric_limits<std::size_t>::max();
-  for (std::int32_t i = 0; i < count; ++i) {
+  bool skipped = false;
+  std::vector<std::unique_ptr<CMidiTrack>> tracks;
+  for (std::int32_t i = 0; i < count;) {
     if (cursor >= image.size()) {
       M1dtError(m1dt::kShortFile);
       break;
     }
+    if (!HasTrackTag(image, cursor)) {
+      cursor = SkipChunk(image, cursor, skipped);
+      continue;
+    }
     auto track = std::make_unique<CMidi1Track>(song->Capacity());
-    // A refused chunk leaves the cursor where it was, so every later count refuses the same
-    // chunk again: the fault is shown once.
+    // A chunk that reaches past the file is refused and the cursor stays on it, so every later
+    // count refuses the same chunk again: the fault is shown once.
     options.quietRefusal = cursor == refusedAt;
     const std::size_t used = ReadTrackChunk(image, cursor, *track, options);
     if (used == 0) refusedAt = cursor;
@@ -219,10 +274,15 @@ std::unique_ptr<CMidi1Data> ReadFormat1(std::vector<std::uint8_t> image,
     // Each track is read into note form and rescaled while its events are still in the cache;
     // the result is the same as converting the whole song afterwards.
     if (targetResolution > 0) track->ChangeResolution(song->resolution, targetResolution, 0);
-    song->AppendTrack(std::move(track));
+    tracks.push_back(std::move(track));
+    ++i;
   }
+  if (format == 2) M1dtError(m1dt::kFormat2);
+  if (format != 0 && SplitMasterChannelEvents(tracks)) M1dtError(m1dt::kMasterChannelEvents);
+  for (auto& t : tracks) song->AppendTrack(std::move(t));
   if (targetResolution > 0) song->resolution = targetResolution;
   song->state = song_state::kNoteForm;
+  if (format == 0) return SplitFormat0Tracks(std::move(song));
   FixMasterVolume(*song);
   return song;
 }
@@ -242,12 +302,17 @@ std::unique_ptr<CMidi0Data> ReadFormat0(std::vector<std::uint8_t> image) {
     if (!MergeSong(*song, *data)) return data;
     return data;
   }
-  data->resolution = DivisionOf(image);
+  data->resolution = ReadDivision(image);
   ChunkReadOptions options;
   options.division = data->resolution;
   options.noteForm = true;
   data->Track().SetCapacity(data->Capacity());
-  ReadTrackChunk(image, kHeaderSize, data->Track(), options);
+  std::size_t cursor = FirstChunkAt(image);
+  bool skipped = false;
+  while (cursor < image.size() && !HasTrackTag(image, cursor)) {
+    cursor = SkipChunk(image, cursor, skipped);
+  }
+  ReadTrackChunk(image, cursor, data->Track(), options);
   data->state = song_state::kNoteForm;
   return data;
 }

@@ -25,6 +25,13 @@ constexpr ErrorText kMdtkTexts[] = {
     {mdtk::kBadTrack, "トラックに異常が発生しました。"},
     {mdtk::kBadTimeSignature, "拍子に異常が発生しました。"},
     {mdtk::kMetaTooLong, "データ追加に異常が発生しました。"},
+    {mdtk::kStraySystemMessage, "ファイルには置けないシステムメッセージを読み飛ばしました。"},
+    {mdtk::kRunningAfterSystem,
+     "システムエクスクルーシブかメタイベントの後のランニングステータスを、その前のチャネルメッセー"
+     "ジの続きとして読みました。"},
+    {mdtk::kNotesWithoutEnd,
+     "終わりのないノートがありました。次の同じ音の始まりか、トラックの終わりまでの長さにしました"
+     "。"},
 };
 constexpr ErrorModule kMdtk("MDTK", kMdtkTexts, "Midiのトラックデータでエラーが発生しました。");
 
@@ -44,6 +51,14 @@ constexpr ErrorText kM1dtTexts[] = {
     {m1dt::kNotMidiFile, "Midiファイルではないか、ファイルにマックバイナリがついています。"},
     {m1dt::kManyMasterVolumes, "マスターボリュームが複数設定されています。"},
     {m1dt::kTooLarge, "データが大きすぎます。"},
+    {m1dt::kSkippedChunk, "トラックではないチャンクを読み飛ばしました。"},
+    {m1dt::kFormat0Tracks,
+     "フォーマット0の複数のトラックを1つにまとめ、チャネルごとに分けました。"},
+    {m1dt::kFormat2, "フォーマット2のファイルをフォーマット1として読みました。"},
+    {m1dt::kMasterChannelEvents,
+     "最初のトラックのチャネルイベントを、チャネルごとのトラックに分けました。"},
+    {m1dt::kTimeCodeDivision,
+     "タイムコードで時間を表すファイルを、テンポ120の拍に直して読みました。"},
 };
 constexpr ErrorModule kM1dt("M1DT", kM1dtTexts,
                             "Midiのフォーマット１のデータでエラーが発生しました。");
@@ -67,10 +82,11 @@ constexpr ErrorText kMdsxTexts[] = {
 constexpr ErrorModule kMdsx("MDSX", kMdsxTexts,
                             "システムエクスクルーシブで未定義のエラーが発生しました。");
 
-OnceOnlyReporter<3>& MdtkOnce() {
+OnceOnlyReporter<6>& MdtkOnce() {
   // The latches live as long as the process, as the module's own once-only report does.
-  static OnceOnlyReporter<3> once(
-      kMdtk, {mdtk::kHugeEvent, mdtk::kManyMasterVolumes, mdtk::kBadNoteNumber});
+  static OnceOnlyReporter<6> once(
+      kMdtk, {mdtk::kHugeEvent, mdtk::kManyMasterVolumes, mdtk::kBadNoteNumber,
+              mdtk::kStraySystemMessage, mdtk::kRunningAfterSystem, mdtk::kNotesWithoutEnd});
   return once;
 }
 

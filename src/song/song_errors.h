@@ -24,6 +24,10 @@ inline constexpr ErrorCode kBadStart = 0x0D000025;
 inline constexpr ErrorCode kBadTrack = 0x0D000026;
 inline constexpr ErrorCode kBadTimeSignature = 0x0D000027;
 inline constexpr ErrorCode kMetaTooLong = 0x0D000028;
+// What a lenient read did with a track; once only.
+inline constexpr ErrorCode kStraySystemMessage = 0x0D000029;
+inline constexpr ErrorCode kRunningAfterSystem = 0x0D00002A;
+inline constexpr ErrorCode kNotesWithoutEnd = 0x0D00002B;
 }  // namespace mdtk
 
 namespace muev {
@@ -39,6 +43,12 @@ inline constexpr ErrorCode kWrongState = 0x03000003;
 inline constexpr ErrorCode kNotMidiFile = 0x03000004;
 inline constexpr ErrorCode kManyMasterVolumes = 0x03000006;
 inline constexpr ErrorCode kTooLarge = 0x03000019;
+// What a lenient read did with a file.
+inline constexpr ErrorCode kSkippedChunk = 0x03000020;
+inline constexpr ErrorCode kFormat0Tracks = 0x03000021;
+inline constexpr ErrorCode kFormat2 = 0x03000022;
+inline constexpr ErrorCode kMasterChannelEvents = 0x03000023;
+inline constexpr ErrorCode kTimeCodeDivision = 0x03000024;
 }  // namespace m1dt
 
 namespace m0dt {

@@ -9,6 +9,7 @@
 
 #include "song/event_list.h"
 #include "song/midi_track.h"
+#include "song/smf_notes.h"
 #include "song/song_errors.h"
 
 namespace zentory {
@@ -86,20 +87,28 @@ bool CMidiTrack::ToNoteForm() {
   std::copy(start.begin(), start.end() - 1, cursor.begin());
 
   // Each note-on, in order, is ended by the first note-off of its channel and key that follows
-  // it and that no earlier note-on took; note-offs before it can never be taken any more.
+  // it and that no earlier note-on took; note-offs before it can never be taken any more. A
+  // note-on left without one is kept and ended by EndOpenNotes.
+  bool open = false;
   for (std::size_t i = 0; i < n; ++i) {
     if (kind[i] != kOn) continue;
     CMusicEvent& e = events_[i];
     e.status = ev::kNote;
-    e.length = 0;
+    e.length = kOpenNoteLength;
     std::uint32_t& c = cursor[id[i]];
     const std::uint32_t end = start[id[i] + 1];
     while (c < end && offs[c] < i) ++c;
     if (c < end) {
-      e.length = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-          abs[offs[c]] - abs[i], std::numeric_limits<std::int32_t>::min(), kMaxDelta));
+      e.length = static_cast<std::int32_t>(
+          std::clamp<std::int64_t>(abs[offs[c]] - abs[i], kOpenNoteLength + 1, kMaxDelta));
       ++c;
+    } else {
+      open = true;
     }
+  }
+  if (open) {
+    EndOpenNotes(events_, abs[n - 1]);
+    MdtkError(mdtk::kNotesWithoutEnd);
   }
   // Note-offs (taken or not) and notes without length go, their deltas passing on.
   detail::CompactWhere(events_, [](const CMusicEvent& e) {

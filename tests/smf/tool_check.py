@@ -1,9 +1,11 @@
 #!/usr/bin/python3
-"""Runs zentory-smf as a user would. usage: tool_check.py ZENTORY_SMF TESTDATA_MIDI_DIR WORK_DIR"""
+"""Runs zentory-smf as a user would. usage: tool_check.py ZENTORY_SMF TESTDATA_DIR WORK_DIR"""
 import os
 import re
 import subprocess
 import sys
+
+import testdata
 
 
 def run(*args):
@@ -11,7 +13,8 @@ def run(*args):
 
 
 def main():
-    tool, data, work = sys.argv[1:4]
+    tool, work = sys.argv[1], sys.argv[3]
+    data = testdata.folder(sys.argv[2])
     os.makedirs(work, exist_ok=True)
     scale, out = os.path.join(data, "test-c-major-scale.mid"), os.path.join(work, "scale.mid")
 
@@ -25,11 +28,12 @@ def main():
     assert all(re.fullmatch(r"\d+\t[^\t]+", l) for l in lines if "\t" in l)
 
     for name, code in [("test-not-a-midi-file.mid", "M1DT03000004"),
-                       ("test-2-tracks-type-2.mid", "M1DT03000002"), ("missing.mid", "GENE01000007")]:
+                       ("test-empty-file.mid", "M1DT03000004"), ("missing.mid", "GENE01000007")]:
         r = run(tool, "dump", os.path.join(data, name))
         assert r.returncode == 1 and r.stdout == "" and code in r.stderr, (name, r.stderr)
     r = run(tool, "dump", os.path.join(data, "test-running-status-sysex.mid"))
-    assert r.returncode == 0 and r.stderr.startswith("box: MDTK0D000001 "), r.stderr
+    assert r.returncode == 0 and r.stderr.startswith("box: MDTK0D00002A "), r.stderr
+    assert len([l for l in r.stdout.splitlines() if "\tノート " in l]) == 8
 
     r = run(tool, "convert", scale, out)
     assert r.returncode == 0 and r.stderr == "", r.stderr

@@ -11,6 +11,7 @@
 #include "platform/fakes/fakes.h"
 #include "song/load_song.h"
 #include "song/smf_test_util.h"
+#include "support/testdata.h"
 
 namespace zentory {
 namespace {
@@ -32,7 +33,7 @@ class SmfReaderTest : public ::testing::Test {
 };
 
 TEST_F(SmfReaderTest, WrappersAndHeaderRefusals) {
-  const Bytes file = Cat({Header(1, 1, 480), Chunk(kScale)});
+  const Bytes file = Cat({Header(1, 2, 480), Chunk(kEnd), Chunk(kScale)});
   Bytes mac(128, 0x11);
   mac.insert(mac.end(), file.begin(), file.end());
   LoadedSong plain = LoadSongFromBytes(file);
@@ -41,18 +42,20 @@ TEST_F(SmfReaderTest, WrappersAndHeaderRefusals) {
   EXPECT_EQ(wrapped.song->Track(0)->EventCount(), plain.song->Track(0)->EventCount());
   EXPECT_TRUE(box_.Boxes().empty());
   // Division 0 would divide by zero: it is 480, so the quarter note stays 480 ticks long.
-  LoadedSong zero = LoadSongFromBytes(Cat({Header(1, 1, 0), Chunk(kScale)}));
+  LoadedSong zero = LoadSongFromBytes(Cat({Header(1, 2, 0), Chunk(kEnd), Chunk(kScale)}));
   ASSERT_TRUE(zero.song);
-  EXPECT_EQ(zero.song->Track(0)->Event(1).length, 480);
-  EXPECT_EQ(ReadFormat1(Cat({Header(1, 1, 0xE728), Chunk(kScale)}))->resolution, 0xE728);
+  EXPECT_EQ(zero.song->Track(1)->Event(1).length, 480);
+  // Time-code division: 25 frames of 40 ticks are 1000 ticks a second, 500 a beat at 120 BPM.
+  EXPECT_EQ(ReadFormat1(Cat({Header(1, 2, 0xE728), Chunk(kEnd), Chunk(kScale)}))->resolution, 500);
+  ASSERT_EQ(box_.Boxes().size(), 1u);
+  EXPECT_EQ(box_.Boxes()[0].substr(0, 12), "M1DT03000024");
 
   const std::pair<Bytes, std::string> refused[] = {
       {{}, "M1DT03000004"},
       {{'R', 'I', 'F', 'F', 0, 0, 0, 4}, "M1DT03000004"},
-      {Cat({Header(2, 1, 480), Chunk(kScale)}), "M1DT03000002"},
-      {Cat({Header(0, 2, 480), Chunk(kScale), Chunk(kScale)}), "M1DT03000002"},
+      {Cat({Header(3, 1, 480), Chunk(kScale)}), "M1DT03000002"},
       {Cat({Header(1, 0, 480)}), "M1DT03000001"},
-      {{'M', 'T', 'h', 'd'}, "M1DT03000002"},  // bytes past the end read as zero
+      {{'M', 'T', 'h', 'd'}, "M1DT03000001"},  // bytes past the end read as zero
   };
   for (const auto& [bytes, code] : refused) {
     box_.Clear();
@@ -80,16 +83,19 @@ TEST_F(SmfReaderTest, TrackCountRulesAndChunkKinds) {
   ASSERT_EQ(box_.Boxes().size(), 1u);
   EXPECT_EQ(box_.Boxes()[0], "M1DT00000000 Midiのフォーマット１のデータでエラーが発生しました。");
 
-  // An unknown chunk is refused and the cursor stays on it: every count meets it again, but it
-  // is shown once, and the song has empty tracks (the editor's rules, not a skipping player's).
+  // Chunks of other kinds are passed over by their lengths and are none of the counted tracks; a
+  // header longer than six bytes keeps its extra bytes.
   box_.Clear();
-  loaded =
-      LoadSongFromBytes(Cat({Header(1, 2, 480), Chunk({1, 2, 3}, "Junk"), Chunk(kScale, "XFKM")}));
+  Bytes header = Header(1, 2, 480);
+  header[7] = 8;
+  header.insert(header.end(), {0xAA, 0xBB});
+  loaded = LoadSongFromBytes(Cat({header, Chunk({1, 2, 3}, "Junk"), Chunk(kEnd),
+                                  Chunk({0x90, 0x80}, "Junk"), Chunk(kScale, "XFKM")}));
   ASSERT_TRUE(loaded.song);
   EXPECT_EQ(loaded.song->TrackCount(), 2);
-  EXPECT_EQ(CountStatus(*loaded.song->Track(1), ev::kNote), 0);
+  EXPECT_EQ(CountStatus(*loaded.song->Track(1), ev::kNote), 1);
   ASSERT_EQ(box_.Boxes().size(), 1u);
-  EXPECT_EQ(box_.Boxes()[0].substr(0, 12), "MDTK0D000007");
+  EXPECT_EQ(box_.Boxes()[0].substr(0, 12), "M1DT03000020");
 }
 
 TEST_F(SmfReaderTest, NotesPairAsTheRawFormConversionPairsThem) {
@@ -186,16 +192,19 @@ TEST_F(SmfReaderTest, LargeFormatZeroFileIsNotCutAtTheStandardBlock) {
 
 TEST_F(SmfReaderTest, PublicEdgeCaseFiles) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::path(ZENTORY_TESTDATA_DIR) / "midi";
+  ZENTORY_TESTDATA_OR_SKIP(dir, "midi");
   const std::map<std::string, int> expectedNotes = {
       {"test-c-major-scale.mid", 8},
       {"test-vlq-4-byte.mid", 8},
-      {"test-running-status-sysex.mid", 4},  // a data byte after the sysex opens another one
-      {"test-non-midi-track.mid", 0},        // the unknown chunk is refused where it stands
+      {"test-running-status-sysex.mid", 8},  // the scale goes on after the sysex
+      {"test-non-midi-track.mid", 8},        // the unknown chunk is passed over
       {"test-corrupt-file-extra-byte.mid", 8},
       {"test-corrupt-file-missing-byte.mid", 0},  // the chunk reaches past the file
-      {"test-illegal-message-f1-xx.mid", 0},      // no running status to fall back on
+      {"test-illegal-message-f1-xx.mid", 8},      // the stray bytes are passed over
+      {"test-illegal-message-all.mid", 8},
+      {"test-2-tracks-type-0.mid", 16},
       {"test-2-tracks-type-1.mid", 16},
+      {"test-2-tracks-type-2.mid", 16},
       {"test-not-a-midi-file.mid", -1},
   };
   int files = 0;
