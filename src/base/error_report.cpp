@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "base/ports/dialogs.h"
 #include "base/text_codec.h"
 
 namespace zentory {
@@ -17,13 +16,49 @@ void SetMessageBoxTarget(IMessageBox* target) { g_messageBoxTarget.store(target)
 
 IMessageBox* GetMessageBoxTarget() { return g_messageBoxTarget.load(); }
 
-int ShowMessageBox(std::string_view textUtf8) {
-  if (IMessageBox* target = g_messageBoxTarget.load()) {
-    return target->Show(textUtf8);
-  }
+namespace {
+int ShowOn(IMessageBox* target, std::string_view textUtf8) {
+  if (target != nullptr) return target->Show(textUtf8);
   std::string line = EchoLine("box: ", textUtf8) + '\n';
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
+  return 1;
+}
+}  // namespace
+
+int ShowMessageBox(std::string_view textUtf8) {
+  return ShowOn(g_messageBoxTarget.load(), textUtf8);
+}
+
+std::string BatchedText(std::string_view text, std::size_t count) {
+  std::string out(text);
+  if (count > 1) out += " 他 " + std::to_string(count - 1) + " 件";
+  return out;
+}
+
+ScopedReportBatch::ScopedReportBatch()
+    : previous_(g_messageBoxTarget.load()), thread_(std::this_thread::get_id()) {
+  auto* outer = dynamic_cast<ScopedReportBatch*>(previous_);
+  if (outer != nullptr && outer->thread_ == thread_) return;
+  holding_ = true;
+  g_messageBoxTarget.store(this);
+}
+
+ScopedReportBatch::~ScopedReportBatch() {
+  if (!holding_) return;
+  g_messageBoxTarget.store(previous_);
+  for (const auto& [text, count] : held_) ShowOn(previous_, BatchedText(text, count));
+}
+
+int ScopedReportBatch::Show(std::string_view text) {
+  if (std::this_thread::get_id() != thread_) return ShowOn(previous_, text);
+  for (auto& [held, count] : held_) {
+    if (held == text) {
+      ++count;
+      return 1;
+    }
+  }
+  held_.emplace_back(std::string(text), 1);
   return 1;
 }
 

@@ -5,10 +5,16 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "base/ports/dialogs.h"
 
 namespace zentory {
 
@@ -69,7 +75,6 @@ class OnceOnlyReporter {
 
 // Where message boxes go. The program installs its window's box at start-up; until then (and in
 // command-line tools) a box is written to standard error as "box: TEXT" and answered OK.
-class IMessageBox;
 void SetMessageBoxTarget(IMessageBox* target);
 IMessageBox* GetMessageBoxTarget();
 // Shows a plain box (OK button, no icon, modal) and waits for it to close; returns 1.
@@ -88,5 +93,29 @@ class ScopedMessageBoxTarget {
  private:
   IMessageBox* previous_;
 };
+
+// Holds back the boxes raised on this thread while it lives (one load of a file, one save), then
+// shows each distinct text once, with the number of further occurrences ("他 N 件"): a damaged
+// file that raises a report for every event must not ask the user to close a box for each.
+// Boxes raised on other threads pass straight on. A batch opened inside another leaves the
+// holding to the outer one.
+class ScopedReportBatch : public IMessageBox {
+ public:
+  ScopedReportBatch();
+  ~ScopedReportBatch() override;
+  ScopedReportBatch(const ScopedReportBatch&) = delete;
+  ScopedReportBatch& operator=(const ScopedReportBatch&) = delete;
+
+  int Show(std::string_view text) override;
+
+ private:
+  IMessageBox* previous_;
+  std::thread::id thread_;
+  bool holding_ = false;
+  std::vector<std::pair<std::string, std::size_t>> held_;  // text, times raised
+};
+
+// The text a batch shows for TEXT raised COUNT times.
+std::string BatchedText(std::string_view text, std::size_t count);
 
 }  // namespace zentory

@@ -21,6 +21,7 @@ std::vector<TimeSignatureMark> CollectTimeSignatures(const CMidiTrack& track) {
 }
 
 LoadedSong LoadSongFromBytes(std::vector<std::uint8_t> bytes) {
+  ScopedReportBatch batch;
   LoadedSong result;
   const std::int32_t format = smf::ProbeFormat(bytes);
   std::unique_ptr<CMidi1Data> song;
@@ -41,6 +42,7 @@ LoadedSong LoadSongFromBytes(std::vector<std::uint8_t> bytes) {
 }
 
 LoadedSong LoadSongFile(const std::string& path) {
+  ScopedReportBatch batch;
   std::vector<std::uint8_t> bytes;
   const std::uint32_t size = GetFileSize32(path);
   // One byte more than the size tells the reader's cap apart from a file that just fits it.

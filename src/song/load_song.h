@@ -29,7 +29,8 @@ struct LoadedSong {
   std::vector<TimeSignatureMark> timeSignatures;
 };
 
-// Loads from the bytes of a whole file.
+// Loads from the bytes of a whole file. The reports of one load are held back and shown once per
+// text when it ends (ScopedReportBatch).
 LoadedSong LoadSongFromBytes(std::vector<std::uint8_t> bytes);
 // Reads PATH whole (a file that cannot be opened is reported by the general module) and loads it.
 LoadedSong LoadSongFile(const std::string& path);

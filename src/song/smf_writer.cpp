@@ -194,6 +194,7 @@ std::vector<std::uint8_t> EncodeSong(const CMidi1Data& song) {
 }
 
 bool SaveSong(CMidi1Data& song, const std::string& path) {
+  ScopedReportBatch batch;
   const std::vector<std::uint8_t> bytes = EncodeSong(song);
   if (bytes.empty()) return false;
   if (!WriteWholeFile(path, bytes)) return false;

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "base/general.h"
 #include "platform/fakes/fakes.h"
 
@@ -45,6 +49,30 @@ TEST(ErrorReport, OnceOnlyLatchesDropRepeatsUntilReset) {
   once.Report(0x0D000001);
   ASSERT_EQ(box.Boxes().size(), 4u);
   EXPECT_EQ(box.Boxes()[3], "MDTK0D000001 one");
+}
+
+TEST(ErrorReport, BatchShowsEachTextOnceWithTheCountOfRepeats) {
+  FakeMessageBox box;
+  ScopedMessageBoxTarget scope(&box);
+  {
+    ScopedReportBatch batch;
+    for (int i = 0; i < 1000; ++i) GeneralError(gene::kBadParameter);
+    {
+      ScopedReportBatch inner;  // leaves the holding to the outer batch
+      GeneralError(gene::kFileSize);
+    }
+    GeneralError(gene::kBadParameter);
+    // A box raised on another thread is not held: that thread may not outlive the batch.
+    std::thread([] { GeneralError(gene::kOutOfMemory); }).join();
+    ASSERT_EQ(box.Boxes().size(), 1u);
+    EXPECT_EQ(box.Boxes()[0], "GENE01000002 メモリが不足しています。");
+  }
+  EXPECT_EQ(box.Boxes(), (std::vector<std::string>{
+                             "GENE01000002 メモリが不足しています。",
+                             "GENE0100000B パラメータに誤りがあります。 他 1000 件",
+                             "GENE0100000D ファイルサイズにエラーがあります。",
+                         }));
+  EXPECT_EQ(GetMessageBoxTarget(), &box);
 }
 
 }  // namespace
