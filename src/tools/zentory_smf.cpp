@@ -1,6 +1,7 @@
 // zentory-smf: the editor's file handling from the command line.
 //   zentory-smf dump FILE      loads FILE as the editor does and lists every track and event
 //   zentory-smf convert IN OUT loads IN as the editor does and saves it as the editor's save does
+//   zentory-smf render IN OUT  plays IN through the player into the embedded synth, writes WAVE
 // Reports appear on standard error as "box: PREFIX%08X message" lines. An event is one line
 // "TICK<TAB>NAME"; a line break inside a text event's name is shown as \n (\r as \r), as the
 // reports do, so that every event stays on its line.
@@ -11,12 +12,14 @@
 #include "song/event_names.h"
 #include "song/load_song.h"
 #include "song/smf_writer.h"
+#include "tools/smf_render.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: zentory-smf dump FILE\n"
-    "       zentory-smf convert IN OUT\n";
+    "       zentory-smf convert IN OUT\n"
+    "       zentory-smf render IN.mid OUT.wav\n";
 
 int Dump(const std::string& path) {
   const zentory::LoadedSong loaded = zentory::LoadSongFile(path);
@@ -63,6 +66,7 @@ int main(int argc, char** argv) {
   const std::string_view command = argc > 1 ? argv[1] : "";
   if (command == "dump" && argc == 3) return Dump(argv[2]);
   if (command == "convert" && argc == 4) return Convert(argv[2], argv[3]);
+  if (command == "render" && argc == 4) return zentory::RenderSmf(argv[2], argv[3]);
   std::fputs(kUsage, stderr);
   return 2;
 }

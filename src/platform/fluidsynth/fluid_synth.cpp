@@ -1,0 +1,218 @@
+#include "platform/fluidsynth/fluid_synth.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+
+namespace zentory {
+
+namespace {
+
+constexpr const char* kSoundFonts[] = {
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",
+    "/usr/share/sounds/sf2/default-GM.sf2",
+};
+constexpr const char* kDeviceName = "内蔵シンセサイザー (FluidSynth)";
+constexpr std::int64_t kUnset = std::numeric_limits<std::int64_t>::min();
+
+// FluidSynth's own chatter would land on the program's standard error between our lines.
+void QuietLog(int, const char*, void*) {}
+
+class CFluidPort : public IMidiPort {
+ public:
+  explicit CFluidPort(CFluidSynth& synth) : synth_(synth) {}
+  bool ShortMessage(std::uint32_t message) override {
+    const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(message),
+                                   static_cast<std::uint8_t>(message >> 8),
+                                   static_cast<std::uint8_t>(message >> 16)};
+    synth_.Enqueue(Frame(), bytes, 3);
+    return true;
+  }
+  bool SysEx(std::span<const std::uint8_t> data) override {
+    if (data.empty()) return false;
+    synth_.Enqueue(Frame(), data.data(), data.size());
+    return true;
+  }
+  bool Reset() override {
+    // All notes off and controllers reset on every channel; notes fade as they would when
+    // released, so a stop does not click.
+    for (std::uint8_t ch = 0; ch < 16; ++ch) {
+      const std::uint8_t notesOff[3] = {static_cast<std::uint8_t>(0xB0 | ch), 123, 0};
+      const std::uint8_t controllers[3] = {static_cast<std::uint8_t>(0xB0 | ch), 121, 0};
+      synth_.Enqueue(-1, notesOff, 3);
+      synth_.Enqueue(-1, controllers, 3);
+    }
+    return true;
+  }
+  void SetDueTime(std::int64_t dueUs) override { due_ = dueUs; }
+  bool TakesBurst() const override { return true; }
+
+ private:
+  std::int64_t Frame() { return due_ < 0 ? -1 : synth_.FrameOf(due_, &offset_); }
+  CFluidSynth& synth_;
+  std::int64_t due_ = -1;
+  std::int64_t offset_ = kUnset;
+};
+
+}  // namespace
+
+struct CFluidSynth::Handles {
+  fluid_settings_t* settings = nullptr;
+  fluid_synth_t* synth = nullptr;
+  ~Handles() {
+    if (synth) delete_fluid_synth(synth);
+    if (settings) delete_fluid_settings(settings);
+  }
+};
+
+CFluidSynth::CFluidSynth() = default;
+
+CFluidSynth::~CFluidSynth() = default;
+
+bool CFluidSynth::Start(int rate, const std::string& soundFont) {
+  soundFont_ = soundFont;
+  if (soundFont_.empty()) {
+    for (const char* path : kSoundFonts) {
+      std::error_code ec;
+      if (std::filesystem::exists(path, ec)) {
+        soundFont_ = path;
+        break;
+      }
+    }
+  }
+  if (soundFont_.empty()) {
+    error_ = "no GM SoundFont (fluid-soundfont-gm or timgm6mb-soundfont)";
+    return false;
+  }
+  for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
+    fluid_set_log_function(level, &QuietLog, nullptr);
+  }
+  auto h = std::make_unique<Handles>();
+  h->settings = new_fluid_settings();
+  if (!h->settings) {
+    error_ = "new_fluid_settings failed";
+    return false;
+  }
+  rate_ = rate;
+  fluid_settings_setnum(h->settings, "synth.sample-rate", rate);
+  // GS messages address device 16 (0x10), the broadcast id most files use.
+  fluid_settings_setint(h->settings, "synth.device-id", 16);
+  // Samples are read when a preset first plays, so a large SoundFont starts fast.
+  fluid_settings_setint(h->settings, "synth.dynamic-sample-loading", 1);
+  fluid_settings_setnum(h->settings, "synth.gain", 0.3);
+  h->synth = new_fluid_synth(h->settings);
+  if (!h->synth) {
+    error_ = "new_fluid_synth failed";
+    return false;
+  }
+  if (fluid_synth_sfload(h->synth, soundFont_.c_str(), 1) == FLUID_FAILED) {
+    error_ = "cannot load " + soundFont_;
+    return false;
+  }
+  h_ = std::move(h);
+  return true;
+}
+
+std::vector<std::string> CFluidSynth::DeviceNames() { return {kDeviceName}; }
+
+std::unique_ptr<IMidiPort> CFluidSynth::Open(int id) {
+  if (!h_ || (id != -1 && id != 0)) return nullptr;
+  return std::make_unique<CFluidPort>(*this);
+}
+
+std::int64_t CFluidSynth::FrameOf(std::int64_t dueUs, std::int64_t* offset) const {
+  const std::int64_t frame = dueUs * rate_ / 1000000;
+  if (locked_.load()) return frame;
+  if (*offset == kUnset) *offset = rendered_.load() + latency_.load() - frame;
+  return frame + *offset;
+}
+
+void CFluidSynth::Enqueue(std::int64_t frame, const std::uint8_t* bytes, std::size_t count) {
+  std::lock_guard lock(mutex_);
+  queue_.push_back(Pending{frame, std::vector<std::uint8_t>(bytes, bytes + count)});
+}
+
+void CFluidSynth::Apply(const std::vector<std::uint8_t>& b) {
+  fluid_synth_t* s = h_->synth;
+  if (b[0] == 0xF0) {
+    // FluidSynth takes the message without its F0 and F7.
+    std::size_t n = b.size() - 1;
+    if (n > 0 && b.back() == 0xF7) --n;
+    fluid_synth_sysex(s, reinterpret_cast<const char*>(b.data() + 1), static_cast<int>(n), nullptr,
+                      nullptr, nullptr, 0);
+    return;
+  }
+  if (b.size() < 3 || b[0] < 0x80) return;
+  const int ch = b[0] & 0x0F;
+  const int d1 = b[1] & 0x7F;
+  const int d2 = b[2] & 0x7F;
+  switch (b[0] & 0xF0) {
+    case 0x80:
+      fluid_synth_noteoff(s, ch, d1);
+      break;
+    case 0x90:
+      if (d2 == 0) {
+        fluid_synth_noteoff(s, ch, d1);
+      } else {
+        fluid_synth_noteon(s, ch, d1, d2);
+      }
+      break;
+    case 0xA0:
+      fluid_synth_key_pressure(s, ch, d1, d2);
+      break;
+    case 0xB0:
+      fluid_synth_cc(s, ch, d1, d2);
+      break;
+    case 0xC0:
+      fluid_synth_program_change(s, ch, d1);
+      break;
+    case 0xD0:
+      fluid_synth_channel_pressure(s, ch, d1);
+      break;
+    case 0xE0:
+      fluid_synth_pitch_bend(s, ch, d1 | d2 << 7);
+      break;
+    default:
+      break;
+  }
+}
+
+void CFluidSynth::Write(float* stereo, int from, int to) {
+  if (to <= from) return;
+  fluid_synth_write_float(h_->synth, to - from, stereo + 2 * from, 0, 2, stereo + 2 * from, 1, 2);
+}
+
+void CFluidSynth::Render(float* stereo, int frames) {
+  if (!h_ || frames <= 0) {
+    std::fill(stereo, stereo + 2 * std::max(frames, 0), 0.0f);
+    return;
+  }
+  const std::int64_t start = rendered_.load();
+  const std::int64_t end = start + frames;
+  taken_.clear();
+  {
+    std::lock_guard lock(mutex_);
+    auto due = [end](const Pending& p) { return p.frame < end; };
+    auto split = std::stable_partition(queue_.begin(), queue_.end(), due);
+    std::move(queue_.begin(), split, std::back_inserter(taken_));
+    queue_.erase(queue_.begin(), split);
+  }
+  std::stable_sort(taken_.begin(), taken_.end(), [start](const Pending& a, const Pending& b) {
+    return std::max(a.frame, start) < std::max(b.frame, start);
+  });
+  int at = 0;
+  for (const Pending& p : taken_) {
+    const int frame = static_cast<int>(std::clamp<std::int64_t>(p.frame - start, at, frames));
+    Write(stereo, at, frame);
+    at = frame;
+    Apply(p.bytes);
+  }
+  Write(stereo, at, frames);
+  rendered_.store(end);
+}
+
+}  // namespace zentory
