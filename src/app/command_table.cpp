@@ -89,8 +89,14 @@ void CKeyTable::Load(const std::string& path) {
   std::vector<std::uint8_t> data;
   std::vector<KeyAssignment> rows;
   // ReadWholeFile reports an open failure itself (the path, then GENE 01000007); the built-in
-  // rows stay in both cases.
-  if (!ReadWholeFile(path, data, GetFileSize32(path))) return;
+  // rows stay in both cases. Only the rows the count names are read: bytes after them, however
+  // many, cost nothing.
+  if (!ReadWholeFile(path, data, kCountBytes)) return;
+  if (data.size() == kCountBytes && LoadLe32(data.data()) >= 0) {
+    const std::uint64_t needed =
+        kCountBytes + kShortcutRowBytes * static_cast<std::uint64_t>(LoadLe32(data.data()));
+    if (needed <= GetFileSize32(path) && !ReadWholeFile(path, data, needed)) return;
+  }
   if (!DecodeShortcutFile(data, rows)) {
     GeneralError(gene::kFileSize);
     return;

@@ -1,8 +1,11 @@
 #include "base/general.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -58,6 +61,29 @@ std::size_t ReadInto(std::FILE* f, std::uint8_t* dst, std::size_t n) {
   return total;
 }
 
+// Writes DATA as the new file PATH with MODE and flushes it to the disk.
+bool WriteAndSync(const std::string& path, std::span<const std::uint8_t> data, mode_t mode) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  if (fd < 0) return false;
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < data.size();) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += static_cast<std::size_t>(n);
+  }
+  ok = ::fsync(fd) == 0 && ok;
+  return ::close(fd) == 0 && ok;
+}
+
+void SyncFolder(const std::filesystem::path& folder) {
+  const std::string name = folder.empty() ? "." : folder.string();
+  const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);  // the rename is done; a folder that cannot be synced changes nothing about it
+  ::close(fd);
+}
+
 }  // namespace
 
 const ErrorModule& GeneralModule() { return kGeneral; }
@@ -110,17 +136,29 @@ bool ReadExact(const std::string& path, std::span<std::uint8_t> block, std::size
 }
 
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data) {
-  std::string temp = path + ".tmp~";
-  bool ok = false;
-  {
-    File f(std::fopen(temp.c_str(), "wb"));
-    if (f) {
-      ok = std::fwrite(data.data(), 1, data.size(), f.get()) == data.size();
-      ok = (std::fflush(f.get()) == 0) && ok;
-      ok = (std::fclose(f.release()) == 0) && ok;
-    }
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  // A symbolic link is written through: the file it points to gets the bytes and the link stays.
+  fs::path target = path;
+  if (fs::is_symlink(fs::symlink_status(target, ec))) {
+    const fs::path resolved = fs::weakly_canonical(target, ec);
+    if (!ec) target = resolved;
   }
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
+  const fs::file_status status = fs::status(target, ec);
+  const bool exists = !ec && fs::exists(status);
+  // A file the user made read-only is not replaced, as a plain write to it would fail.
+  const bool readOnly =
+      exists && (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+  bool ok = !readOnly && !(exists && fs::is_directory(status));
+  const std::string temp = target.string() + ".tmp~";
+  if (ok) {
+    const auto mode = exists ? static_cast<mode_t>(status.permissions() & fs::perms::mask) : 0666;
+    ok = WriteAndSync(temp, data, mode);
+    // The new file takes the old one's place only once its bytes are on the disk, and the
+    // folder is synced after the rename: a power cut leaves the old file or the new one.
+    ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
+    if (ok) SyncFolder(target.parent_path());
+  }
   if (!ok) {
     std::remove(temp.c_str());
     GeneralError(gene::kCannotOpen);

@@ -48,8 +48,10 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
 bool ReadExact(const std::string& path, std::span<std::uint8_t> block,
                std::size_t* bytesRead = nullptr);
 
-// Writes DATA as the whole file PATH: to a temporary file beside it, then renamed into place, so a
-// failed write leaves any previous file intact. Returns false (GENE 01000007) when it fails.
+// Writes DATA as the whole file PATH: to a temporary file beside it, flushed to the disk, then
+// renamed into place and the folder flushed, so a failed write or a power cut leaves the previous
+// file intact. A symbolic link is written through to its target; a target without write
+// permission is not replaced. Returns false (GENE 01000007) when it fails.
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data);
 
 // The current directory, where the program's files live; empty (after GENE 0100000C) when it
