@@ -2,8 +2,7 @@
 // hears it (UTF-8). Texts with a %d take one decimal number (see FormatNumbers).
 #pragma once
 
-#include <initializer_list>
-#include <string>
+#include "base/text_format.h"
 
 namespace zentory::texts {
 
@@ -11,7 +10,6 @@ inline constexpr const char* kWindowTitle = "ゼントリー";
 inline constexpr const char* kTestSpeech = "あいうえお";
 
 // Start-up, quit and the posted messages.
-inline constexpr const char* kNewSong = "曲を新規作成しました。";
 inline constexpr const char* kQuit = "終了します。";
 inline constexpr const char* kPlaybackEnded = "再生が終了しました。";
 inline constexpr const char* kVelocityTooLow = "ベロシティの値が低すぎます。";
@@ -30,20 +28,10 @@ inline constexpr const char* kTickUnit = "チック単位読みを設定しま�
 inline constexpr const char* kKeyboardInputMode = "キーボード入力モードに切り替えました。";
 inline constexpr const char* kMmlInputMode = "MML入力モードに切り替えました。";
 
-// Channels and tracks.
+// Channel play state.
 inline constexpr const char* kChannelNumber = "チャネル[%d]";
 inline constexpr const char* kChannelOn = " オン";
 inline constexpr const char* kChannelOff = " オフ";
-inline constexpr const char* kMasterTrack = "マスタートラック";
-inline constexpr const char* kNoTrackOnChannel =
-    "指定されたチャネルに割り当てられたトラックがありませんでした。";
-inline constexpr const char* kTrackAndChannel = "トラック[%d] チャネル[%d] ";
-inline constexpr const char* kTrackAdded = "追加したトラック[%d]の編集を行います。";
-inline constexpr const char* kTooManyTracks = "これ以上トラックを追加できません。";
-inline constexpr const char* kCannotDeleteMaster = "マスタートラックは削除できません。";
-inline constexpr const char* kOnlyMasterLeft = "マスタートラックが編集対象のトラックです。";
-inline constexpr const char* kTracksLeft =
-    "マスタートラックを含めて、トラックの数が%dになりました。トラック1が編集対象のトラックです。";
 
 // Notices before a dialog that takes the keyboard away from the voice guidance.
 inline constexpr const char* kTextDialogNotice =
@@ -68,8 +56,5 @@ inline constexpr const char* kScriptNoWindow =
     "zentory: this build has no window; run it with --script FILE\n";
 inline constexpr const char* kScriptBackendMissing = "is not available; using none";
 inline constexpr const char* kScriptBadOption = "bad option";
-
-// TEMPLATE with its %d placeholders replaced by VALUES, in order.
-std::string FormatNumbers(const char* templateText, std::initializer_list<long long> values);
 
 }  // namespace zentory::texts

@@ -7,8 +7,8 @@
 #include "base/error_report.h"
 #include "base/general.h"
 #include "base/text_codec.h"
+#include "edit/command_ids.h"
 #include "edit/position_wording.h"
-#include "song/event_names.h"
 #include "sound/speech_common.h"
 
 namespace zentory {
@@ -23,37 +23,25 @@ constexpr std::int64_t kMenuSoundStopPauseMs = 3000;
 
 bool IsKnownCommand(int command) { return command != 0 && FindCommandEntry(command) != nullptr; }
 
-std::optional<int> ValueInEffect(const CMidi1Data& song, const std::array<int, 256>& channelTable,
-                                 int channel, std::int64_t tick,
-                                 const std::function<bool(const CMusicEvent&)>& match) {
-  const int count = std::min<int>(song.TrackCount(), kChannelTableSize);
-  for (int i = 0; i < count; ++i) {
-    if (channelTable[static_cast<std::size_t>(i)] != channel) continue;
-    const CMidiTrack* track = song.Track(i);
-    if (!track) continue;
-    std::optional<int> found;
-    std::int64_t t = 0;
-    for (const CMusicEvent& e : track->Events()) {
-      t += e.delta;
-      if (t > tick) break;
-      if (e.channel == channel && match(e)) found = e.value;
-    }
-    if (found) return found;
-  }
-  return std::nullopt;
+namespace {
+EditServices MakeEditServices(IEditFeedback* feedback, const SettingsBlock* settings,
+                              const Platform& platform) {
+  EditServices services;
+  services.feedback = feedback;
+  services.settings = settings;
+  services.clock = platform.clock;
+  services.timers = platform.timers;
+  services.post = platform.post;
+  return services;
 }
-
-int ProgramInEffect(const CMidi1Data& song, const std::array<int, 256>& channelTable, int channel,
-                    std::int64_t tick) {
-  return ValueInEffect(song, channelTable, channel, tick,
-                       [](const CMusicEvent& e) { return e.status == ev::kProgramChange; })
-      .value_or(0);
-}
+}  // namespace
 
 CMainDialog::CMainDialog(const Platform& platform)
-    : platform_(platform), hook_(platform.keys), keyTable_(std::make_unique<CKeyTable>()) {
+    : platform_(platform),
+      hook_(platform.keys),
+      keyTable_(std::make_unique<CKeyTable>()),
+      session_(MakeEditServices(this, &settings_, platform)) {
   channelPlayState_.fill(1);
-  channelTable_.fill(kMasterChannel);
 }
 
 CMainDialog::~CMainDialog() { Shutdown(); }
@@ -102,9 +90,10 @@ void CMainDialog::Start() {
   keyTable_->Load(ShortcutPath());
   menuMode_ = false;
 
-  if (platform_.midi) midiPort_ = platform_.midi->Open(-1);
+  midiOut_ = std::make_unique<CMidiOutDevice>(platform_.midi, -1);
+  session_.SetOutput(midiOut_.get());
 
-  NewSong();
+  session_.NewSong();
 }
 
 void CMainDialog::Shutdown() {
@@ -128,10 +117,9 @@ void CMainDialog::Shutdown() {
   }
   SaveSettings(SettingsPath(), settings_);
 
-  midiPort_.reset();
-  song_.reset();
-  noteOffer_ = nullptr;
-  noteFlush_ = nullptr;
+  session_.SetOutput(nullptr);
+  midiOut_.reset();
+  session_.FreeSong();
 }
 
 void CMainDialog::OnKeyDown(int key, int ctrl, int shift, int alt) {
@@ -178,20 +166,11 @@ void CMainDialog::Announce(std::string_view text) {
 
 void CMainDialog::UpdateStatusFields() {
   if (!platform_.view) return;
-  platform_.view->SetPositionField(StatusPositionText(position_));
-  platform_.view->SetTrackField(StatusTrackText(position_));
-}
-
-std::string CMainDialog::PositionWording() const {
-  return FormatPosition(position_, settings_.positionUnit, settings_.abbreviatedReading);
+  platform_.view->SetPositionField(StatusPositionText(session_.Position()));
+  platform_.view->SetTrackField(StatusTrackText(session_.Position()));
 }
 
 // ---- key handlers and dialogs ----
-
-void CMainDialog::SetNoteEntry(NoteEntryOffer offer, std::function<void()> flush) {
-  noteOffer_ = std::move(offer);
-  noteFlush_ = std::move(flush);
-}
 
 void CMainDialog::RestoreMainKeyHandler() {
   if (shutDown_) return;
@@ -260,7 +239,7 @@ void CMainDialog::MainKeyHandler(int key, int ctrl, int shift, int alt) {
 
   if (!menuMode_) {
     // Keys held with Ctrl or Alt are commands, never notes.
-    if (!ctrl && !alt && noteOffer_ && noteOffer_(key, shift)) return;
+    if (session_.OnNoteKey(key, ctrl, shift, alt)) return;
     if (const KeyAssignment* row = keyTable_->Find(key, ctrl, shift, alt)) {
       ExecuteCommand(row->command);
     }
@@ -354,32 +333,10 @@ void CMainDialog::StopMenuSound() { menuSoundPlaying_ = false; }
 
 void CMainDialog::ExecuteCommand(int command) {
   if (shutDown_ || !IsKnownCommand(command)) return;
-  if (noteFlush_) noteFlush_();
+  // A chord typed but not yet inserted goes in before any command runs.
+  session_.FlushPendingNotes();
+  if (session_.ExecuteCommand(command)) return;
 
-  switch (command) {
-    case 0x502:
-    case 0x504:
-    case 0x511:
-    case 0x514:
-    case 0x521:
-    case 0x524:
-    case 0x531:
-    case 0x534:
-    case 0x541:
-    case 0x544:
-    case 0x561:
-    case 0x564:
-      // Moves by time leave no current event behind.
-      position_.eventIndex = -1;
-      break;
-    default:
-      break;
-  }
-
-  if (command >= command::kTargetChannelFirst && command < command::kTargetChannelFirst + 16) {
-    SelectTrackOfChannel(command - command::kTargetChannelFirst);
-    return;
-  }
   if (command >= command::kPlayStateFirst && command < command::kPlayStateFirst + 16) {
     ToggleChannelPlayState(command - command::kPlayStateFirst);
     return;
@@ -387,24 +344,8 @@ void CMainDialog::ExecuteCommand(int command) {
 
   SettingsBlock& s = settings_;
   switch (command) {
-    case command::kNewSong:
-      TakeUndoSnapshot();
-      NewSong();
-      return;
-    case command::kAddTrack:
-      AddTrack();
-      return;
-    case command::kDeleteTrack:
-      DeleteTrack();
-      return;
     case command::kQuit:
       Quit();
-      return;
-    case command::kMasterTrack:
-      SelectMasterTrack();
-      return;
-    case command::kAnnouncePosition:
-      Announce(PositionWording());
       return;
     case command::kInputMode:
       s.inputMode = s.inputMode == 0 ? 1 : 0;
@@ -444,187 +385,6 @@ void CMainDialog::ToggleChannelPlayState(int channel) {
   state = state ? 0 : 1;
   Announce(texts::FormatNumbers(texts::kChannelNumber, {channel + 1}) +
            (state ? texts::kChannelOn : texts::kChannelOff));
-}
-
-void CMainDialog::SelectMasterTrack() {
-  position_.track = 0;
-  UpdateStatusFields();
-  Announce(texts::kMasterTrack);
-}
-
-void CMainDialog::SelectTrackOfChannel(int channel) {
-  const int count = std::min(TrackCount(), kChannelTableSize);
-  // From the track after the edit target round to the edit target itself, which is tried last;
-  // repeating the command steps through every track of the channel.
-  const int start = std::clamp(position_.track, 0, std::max(count - 1, 0));
-  for (int step = 1; step <= count; ++step) {
-    int track = (start + step) % count;
-    if (channelTable_[static_cast<std::size_t>(track)] == channel) {
-      position_.track = track;
-      TrackSelectionFeedback();
-      return;
-    }
-  }
-  Announce(texts::kNoTrackOnChannel);
-}
-
-void CMainDialog::TrackSelectionFeedback() {
-  const int channel = channelTable_[static_cast<std::size_t>(position_.track)];
-  int program = 0;
-  if (song_ && channel >= 0 && channel < 16) {
-    program = ProgramInEffect(*song_, channelTable_, channel, position_.tick);
-    SendShort(0xC0 | channel, program, 0);
-    for (int controller : {7, 10}) {
-      auto value = ValueInEffect(*song_, channelTable_, channel, position_.tick,
-                                 [controller](const CMusicEvent& e) {
-                                   return e.status == ev::kControlChange &&
-                                          e.type == static_cast<std::uint32_t>(controller);
-                                 });
-      SendShort(0xB0 | channel, controller, value.value_or(127));
-    }
-  }
-  UpdateStatusFields();
-  Announce(texts::FormatNumbers(texts::kTrackAndChannel, {position_.track, channel + 1}) +
-           InstrumentName(program));
-}
-
-void CMainDialog::SendShort(int status, int data1, int data2) {
-  if (!midiPort_) return;
-  midiPort_->ShortMessage(static_cast<std::uint32_t>(status & 0xFF) |
-                          static_cast<std::uint32_t>(data1 & 0x7F) << 8 |
-                          static_cast<std::uint32_t>(data2 & 0x7F) << 16);
-}
-
-// ---- the song ----
-
-void CMainDialog::TakeUndoSnapshot() {
-  // The undo slot takes its copy of the song here once it exists.
-}
-
-namespace {
-
-CMusicEvent MakePitchBendCentre(int channel) {
-  CMusicEvent e;
-  e.status = ev::kPitchBend;
-  e.channel = channel;
-  e.key = 0;
-  e.value = 64;
-  const std::uint8_t bytes[] = {0xE0, 0, 64};
-  e.SetData(bytes);
-  return e;
-}
-
-std::int32_t EndDelta(std::int64_t endTick) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(endTick, 0, INT32_MAX));
-}
-
-}  // namespace
-
-void CMainDialog::NewSong() {
-  constexpr std::int32_t kEnd = 1920;
-  std::vector<std::unique_ptr<CMidiTrack>> tracks;
-  channelTable_.fill(kMasterChannel);
-
-  auto master = std::make_unique<CMidiTrack>(CDataBuff::kStandardCapacity, CMidiTrack::kNoteForm);
-  master->AppendTimeSignature(4, 2);
-  const std::uint8_t cMajor[] = {0, 0};
-  master->AppendMeta(0, ev::kMetaKeySignature, cMajor);
-  master->AppendTempo(500000);
-  master->AppendEndOfTrack(kEnd);
-  tracks.push_back(std::move(master));
-
-  for (int i = 1; i <= 16; ++i) {
-    const int c = i - 1;
-    channelTable_[static_cast<std::size_t>(i)] = c;
-    auto track = std::make_unique<CMidiTrack>(CDataBuff::kStandardCapacity, CMidiTrack::kNoteForm);
-    if (c != 9) track->AppendProgramChange(c, 0);  // the rhythm channel keeps its drum kit
-    track->AppendControlChange(c, 7, 127);
-    track->AppendControlChange(c, 101, 0);
-    track->AppendControlChange(c, 100, 0);
-    track->AppendControlChange(c, 6, 2);
-    track->Events().push_back(MakePitchBendCentre(c));
-    track->AppendControlChange(c, 10, 64);
-    track->AppendEndOfTrack(kEnd);
-    tracks.push_back(std::move(track));
-  }
-
-  song_ = std::make_unique<CMidi1Data>();
-  song_->resolution = 480;
-  song_->state = song_state::kNoteForm;
-  for (auto& track : tracks) song_->AppendTrack(std::move(track));
-  position_ = CEditPosition{};
-
-  // The output follows channel 1, the channel of the edit target.
-  SendShort(0xC0, 0, 0);
-  SendShort(0xB0, 7, 127);
-  SendShort(0xB0, 101, 0);
-  SendShort(0xB0, 100, 0);
-  SendShort(0xB0, 6, 2);
-  SendShort(0xB0, 10, 64);
-
-  Announce(std::string(texts::kNewSong) + PositionWording());
-  UpdateStatusFields();
-}
-
-void CMainDialog::AddTrack() {
-  if (!song_) return;
-  const int n = song_->TrackCount();
-  if (n >= kMaxTracks) {
-    Announce(texts::kTooManyTracks);
-    return;
-  }
-  TakeUndoSnapshot();
-  // The least-used channel, the lowest on a tie.
-  std::array<int, 16> uses{};
-  for (int i = 1; i < n; ++i) {
-    int c = channelTable_[static_cast<std::size_t>(i)];
-    if (c >= 0 && c < 16) ++uses[static_cast<std::size_t>(c)];
-  }
-  const int channel = static_cast<int>(std::min_element(uses.begin(), uses.end()) - uses.begin());
-
-  auto track = std::make_unique<CMidiTrack>(CDataBuff::kStandardCapacity, CMidiTrack::kNoteForm);
-  const bool hasProgram =
-      ValueInEffect(*song_, channelTable_, channel, position_.tick, [](const CMusicEvent& e) {
-        return e.status == ev::kProgramChange;
-      }).has_value();
-  if (!hasProgram) track->AppendProgramChange(channel, 0);
-  track->AppendEndOfTrack(EndDelta(position_.endTick));
-  if (!song_->AppendTrack(std::move(track))) return;
-
-  channelTable_[static_cast<std::size_t>(n)] = channel;
-  position_.track = n;
-  Announce(texts::FormatNumbers(texts::kTrackAdded, {n}));
-  position_.tick = 0;
-  position_.eventIndex = -1;
-  UpdateStatusFields();
-}
-
-void CMainDialog::DeleteTrack() {
-  if (!song_) return;
-  const int count = song_->TrackCount();
-  const int target = position_.track;
-  if (count <= 1 || target <= 0 || target >= count) {
-    Announce(texts::kCannotDeleteMaster);
-    return;
-  }
-  TakeUndoSnapshot();
-  if (!song_->DeleteTrack(target)) return;
-  // The channels of the later tracks move down with them.
-  std::copy(channelTable_.begin() + target + 1, channelTable_.end(),
-            channelTable_.begin() + target);
-  channelTable_.back() = kMasterChannel;
-
-  const int left = song_->TrackCount();
-  if (left == 1) {
-    position_.track = 0;
-    Announce(texts::kOnlyMasterLeft);
-  } else {
-    position_.track = 1;
-    Announce(texts::FormatNumbers(texts::kTracksLeft, {left}));
-  }
-  position_.tick = 0;
-  position_.eventIndex = -1;
-  UpdateStatusFields();
 }
 
 }  // namespace zentory

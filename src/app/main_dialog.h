@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,8 +23,10 @@
 #include "base/ports/speech.h"
 #include "base/ports/window_view.h"
 #include "edit/edit_position.h"
+#include "edit/edit_session.h"
 #include "edit/settings_block.h"
 #include "song/midi_data.h"
+#include "sound/midi_out_device.h"
 
 namespace zentory {
 
@@ -53,39 +54,10 @@ struct MenuState {
   std::vector<CommandEntry> commands;  // the category's commands in table order
 };
 
-namespace command {
-inline constexpr int kNewSong = 0x101;
-inline constexpr int kQuit = 0x116;
-inline constexpr int kAddTrack = 0x201;
-inline constexpr int kDeleteTrack = 0x204;
-inline constexpr int kMasterTrack = 0x20B;
-inline constexpr int kAnnouncePosition = 0x501;
-inline constexpr int kInputMode = 0x601;
-inline constexpr int kPositionUnit = 0x604;
-inline constexpr int kReadingStyle = 0x606;
-inline constexpr int kMenuSound = 0x608;
-inline constexpr int kVersion = 0x611;
-inline constexpr int kTargetChannelFirst = 0x701;  // .. 0x710
-inline constexpr int kPlayStateFirst = 0x721;      // .. 0x730
-}  // namespace command
-
 // True for every CommandId the command table knows (those of later features included).
 bool IsKnownCommand(int command);
 
-// The value of the last event accepted by MATCH at or before TICK, on CHANNEL, in the first
-// track that CHANNELTABLE puts on CHANNEL and that holds such an event; nothing when none does.
-std::optional<int> ValueInEffect(const CMidi1Data& song, const std::array<int, 256>& channelTable,
-                                 int channel, std::int64_t tick,
-                                 const std::function<bool(const CMusicEvent&)>& match);
-// The program in effect on CHANNEL at TICK (0 when none is set).
-int ProgramInEffect(const CMidi1Data& song, const std::array<int, 256>& channelTable, int channel,
-                    std::int64_t tick);
-
-inline constexpr int kChannelTableSize = 256;
-inline constexpr int kMasterChannel = 255;
-inline constexpr int kMaxTracks = 65;  // the master track included
-
-class CMainDialog : public IKeySink {
+class CMainDialog : public IKeySink, public IEditFeedback {
  public:
   explicit CMainDialog(const Platform& platform);
   ~CMainDialog() override;  // calls Shutdown() if it has not run
@@ -119,9 +91,9 @@ class CMainDialog : public IKeySink {
 
   // Speaks TEXT (cutting off what is being said) and shows it as the guide text. The empty text
   // silences and empties the guide.
-  void Announce(std::string_view text);
+  void Announce(std::string_view text) override;
   // Rewrites the two status fields from the edit position.
-  void UpdateStatusFields();
+  void UpdateStatusFields() override;
 
   // The handler of edit and menu mode.
   void MainKeyHandler(int key, int ctrl, int shift, int alt);
@@ -141,28 +113,25 @@ class CMainDialog : public IKeySink {
                                                std::string_view filter);
   std::string RunTextInputDialog();  // at most 254 CP932 bytes
 
-  // Seams for note entry (keyboard and MML mode). OFFER gets (key, shift) of keys pressed without
-  // Ctrl and Alt in edit mode and returns true when it used the key; FLUSH commits pending notes
-  // before every command. Both may be empty.
-  using NoteEntryOffer = std::function<bool(int key, int shift)>;
-  void SetNoteEntry(NoteEntryOffer offer, std::function<void()> flush);
-
   // State, for the commands of later features and for tests.
   bool InMenuMode() const { return menuMode_; }
   const MenuState& Menu() const { return menu_; }
   bool MenuSoundPlaying() const { return menuSoundPlaying_; }
   SettingsBlock& Settings() { return settings_; }
   const SettingsBlock& Settings() const { return settings_; }
-  CEditPosition& Position() { return position_; }
-  const CEditPosition& Position() const { return position_; }
+  CEditSession& Session() { return session_; }
+  const CEditSession& Session() const { return session_; }
+  CEditPosition& Position() { return session_.Position(); }
+  const CEditPosition& Position() const { return session_.Position(); }
   // 1 when CHANNEL (0..15) sounds in channel-selective playback; 0 outside that range.
   int ChannelPlayState(int channel) const {
     return channel >= 0 && channel < 16 ? channelPlayState_[static_cast<std::size_t>(channel)] : 0;
   }
-  std::array<int, kChannelTableSize>& ChannelTable() { return channelTable_; }
-  int TrackCount() const { return song_ ? song_->TrackCount() : 0; }
-  CMidi1Data* Song() { return song_.get(); }
-  const CMidi1Data* Song() const { return song_.get(); }
+  ChannelTable& Channels() { return session_.Channels(); }
+  int TrackCount() const { return session_.TrackCount(); }
+  CMidi1Data* Song() { return session_.Song(); }
+  const CMidi1Data* Song() const { return session_.Song(); }
+  CMidiOutDevice* MidiOut() { return midiOut_.get(); }
   const CKeyTable& KeyTable() const { return *keyTable_; }
   const std::string& AppDir() const { return platform_.appDir; }
   const Platform& Platforms() const { return platform_; }
@@ -171,10 +140,6 @@ class CMainDialog : public IKeySink {
   std::string MenuSoundPath() const;
 
  private:
-  void NewSong();
-  void AddTrack();
-  void DeleteTrack();
-  void TakeUndoSnapshot();
   void MenuNavigation(int key);
   void EnterMenuMode();
   void LeaveMenuMode(bool announceSilence);
@@ -184,27 +149,18 @@ class CMainDialog : public IKeySink {
   void StopMenuSound();
   void Quit();
   void ToggleChannelPlayState(int channel);
-  void SelectTrackOfChannel(int channel);
-  void SelectMasterTrack();
-  void TrackSelectionFeedback();
-  void SendShort(int status, int data1, int data2);
-  std::string PositionWording() const;
 
   Platform platform_;
   CKeyboardHook hook_;
   std::unique_ptr<CSpeechCommon> speech_;
   std::unique_ptr<CKeyTable> keyTable_;
-  std::unique_ptr<IMidiPort> midiPort_;
-  std::unique_ptr<CMidi1Data> song_;
+  std::unique_ptr<CMidiOutDevice> midiOut_;
   SettingsBlock settings_{};
-  CEditPosition position_{};
-  std::array<int, kChannelTableSize> channelTable_{};
+  CEditSession session_;
   std::array<int, 16> channelPlayState_{};
   bool menuMode_ = false;
   MenuState menu_;
   bool menuSoundPlaying_ = false;
-  NoteEntryOffer noteOffer_;
-  std::function<void()> noteFlush_;
   bool started_ = false;
   bool shutDown_ = false;
 };

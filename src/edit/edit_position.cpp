@@ -17,7 +17,7 @@ struct Stretch {
   std::int64_t bar;         // bars complete at START
   std::int64_t unit;        // unit counter at START (may exceed COUNT after a shorter signature)
   std::int64_t count;       // units per bar
-  std::int64_t perQuarter;  // units per quarter note
+  std::int64_t perQuarter;  // units per beat: per quarter note for short units, 1 for long ones
   std::int64_t length;      // ticks per unit, at least 1
 };
 
@@ -40,17 +40,23 @@ void Advance(const Stretch& s, std::int64_t u, std::int64_t& bar, std::int64_t& 
 }
 
 // Units of a signature. Signatures come from files, so any byte may arrive: a numerator of 0 or
-// less is taken as 4 (as the file reader does for 0); a unit longer than a quarter note
-// (whole or half), a power too large to compute, or a unit shorter than one tick is worded in
-// quarter notes.
+// less is taken as 4 (as the file reader does for 0). The unit is the denominator's note; whole
+// and half notes are one beat each (a 2/2 bar is two beats of two quarter notes), shorter notes
+// are counted in quarter-note beats. A power too large to compute, a negative one, or a unit
+// shorter than one tick is worded in quarter notes.
 void ApplySignature(const TimeSignature& ts, std::int64_t resolution, Stretch& s) {
   s.count = ts.numerator > 0 ? ts.numerator : 4;
   s.perQuarter = 1;
-  if (ts.denominatorPower > 2 && ts.denominatorPower - 2 < 62) {
+  s.length = resolution;
+  if (ts.denominatorPower == 0 || ts.denominatorPower == 1) {
+    s.length = resolution * (std::int64_t{4} >> ts.denominatorPower);
+  } else if (ts.denominatorPower > 2 && ts.denominatorPower - 2 < 62) {
     std::int64_t perQuarter = std::int64_t{1} << (ts.denominatorPower - 2);
-    if (resolution / perQuarter > 0) s.perQuarter = perQuarter;
+    if (resolution / perQuarter > 0) {
+      s.perQuarter = perQuarter;
+      s.length = resolution / perQuarter;
+    }
   }
-  s.length = resolution / s.perQuarter;
 }
 
 // The first boundary of S at or after TICK, at least MINUNITS units after its start; kNoTick when
@@ -99,6 +105,49 @@ BarBeatTick SplitTick(const CEditPosition& pos, std::int64_t tick) {
   std::int64_t unit = 0;
   Advance(s, offset / s.length, bar, unit);
   return {bar, unit / s.perQuarter, offset % s.length};
+}
+
+bool IsOnBeatBoundary(const CEditPosition& pos, std::int64_t tick) {
+  return SplitTick(pos, tick).tick == 0;
+}
+
+std::int64_t BarStart(const CEditPosition& pos, std::int64_t tick) {
+  if (tick <= 0) return 0;
+  const std::int64_t bar = SplitTick(pos, tick).bar;
+  // The bar number only grows with the tick: the first tick of this bar is found by halving.
+  std::int64_t lo = 0, hi = tick;
+  while (lo < hi) {
+    std::int64_t mid = lo + (hi - lo) / 2;
+    if (SplitTick(pos, mid).bar < bar) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo;
+}
+
+std::int64_t NextBarStart(const CEditPosition& pos, std::int64_t tick) {
+  tick = std::max<std::int64_t>(tick, 0);
+  const std::int64_t bar = SplitTick(pos, tick).bar;
+  // Widen the search until it reaches the next bar, then halve back to its first tick.
+  std::int64_t lo = tick, span = EffectiveResolution(pos);
+  std::int64_t hi = tick + span;
+  while (SplitTick(pos, hi).bar <= bar) {
+    if (hi > kNoTick / 4) return kNoTick;
+    lo = hi;
+    span *= 2;
+    hi = tick + span;
+  }
+  while (lo + 1 < hi) {
+    std::int64_t mid = lo + (hi - lo) / 2;
+    if (SplitTick(pos, mid).bar <= bar) {
+      lo = mid;
+    } else {
+      hi = mid;
+    }
+  }
+  return hi;
 }
 
 }  // namespace zentory

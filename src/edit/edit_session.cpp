@@ -1,0 +1,190 @@
+#include "edit/edit_session.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "edit/command_ids.h"
+#include "edit/edit_texts.h"
+#include "edit/position_wording.h"
+#include "song/load_song.h"
+
+namespace zentory {
+
+namespace {
+constexpr std::int64_t kMaxTick = std::numeric_limits<std::int32_t>::max();
+}  // namespace
+
+CEditSession::CEditSession(const EditServices& services)
+    : services_(services), preview_(services.timers) {
+  channelTable_.fill(kMasterChannel);
+}
+
+CEditSession::~CEditSession() = default;
+
+void CEditSession::SetOutput(CMidiOutDevice* device) { preview_.SetOutput(device); }
+
+void CEditSession::FreeSong() {
+  preview_.Stop();
+  undo_.reset();
+  song_.reset();
+  entry_.pending.clear();
+}
+
+int CEditSession::CurrentChannel() const {
+  if (position_.track < 0 || position_.track >= TrackCount()) return kMasterChannel;
+  return channelTable_[static_cast<std::size_t>(position_.track)];
+}
+
+std::string CEditSession::PositionWording(std::int64_t tick) const {
+  return FormatPositionAt(position_, tick, Settings().positionUnit, Settings().abbreviatedReading);
+}
+
+const CMidiTrack* CEditSession::CurrentTrack() const {
+  return song_ ? static_cast<const CMidi1Data&>(*song_).Track(position_.track) : nullptr;
+}
+
+CMidiTrack* CEditSession::MutableCurrentTrack() {
+  position_.eventIndex = -1;
+  return song_ ? song_->Track(position_.track) : nullptr;
+}
+
+int CEditSession::CheckedEventIndex() const {
+  const CMidiTrack* track = CurrentTrack();
+  if (!track || position_.eventIndex < 0 || position_.eventIndex >= track->EventCount()) return -1;
+  return position_.eventIndex;
+}
+
+void CEditSession::SetTick(std::int64_t tick) {
+  position_.tick = std::clamp<std::int64_t>(tick, 0, kMaxTick);
+}
+
+void CEditSession::RaiseEndTick(std::int64_t tick) {
+  position_.endTick = std::max(position_.endTick, tick);
+}
+
+void CEditSession::CollectTimeSignatures() {
+  position_.timeSignatures.clear();
+  const CMidiTrack* master = song_ ? static_cast<const CMidi1Data&>(*song_).Track(0) : nullptr;
+  if (master) {
+    for (const TimeSignatureMark& mark : zentory::CollectTimeSignatures(*master)) {
+      if (position_.timeSignatures.size() == kMaxTimeSignatures) break;
+      position_.timeSignatures.push_back({mark.numerator, mark.power, mark.tick});
+    }
+  }
+  if (position_.timeSignatures.empty()) position_.timeSignatures.push_back({4, 2, 0});
+}
+
+void CEditSession::ClampEditTarget() {
+  const int count = TrackCount();
+  for (int i = std::max(count, 0); i < kChannelTableSize; ++i) {
+    channelTable_[static_cast<std::size_t>(i)] = kMasterChannel;
+  }
+  if (count <= 1) {
+    position_.track = 0;
+  } else {
+    position_.track = std::clamp(position_.track, 0, count - 1);
+  }
+}
+
+bool CEditSession::CheckNoteChannel() {
+  const int channel = CurrentChannel();
+  if (channel >= 0 && channel < 16) return true;
+  Announce(edit_texts::kNoChannelTrack);
+  return false;
+}
+
+void CEditSession::FinishTimeMove() {
+  UpdateStatusFields();
+  Announce(PositionWording());
+  PreviewChordAtPosition();
+}
+
+bool CEditSession::ExecuteCommand(int command) {
+  const std::int64_t resolution = std::max(EffectiveResolution(position_), 4);
+  const SettingsBlock& s = Settings();
+  switch (command) {
+    case command::kNewSong:
+      TakeUndoSnapshot();
+      NewSong();
+      return true;
+    case command::kAddTrack:
+      AddTrack();
+      return true;
+    case command::kDeleteTrack:
+      DeleteTrack();
+      return true;
+    case command::kMasterTrack:
+      SelectMasterTrack();
+      return true;
+    case command::kReadMmlValues:
+      ReadOutMmlValues();
+      return true;
+    case command::kUndo:
+      Undo();
+      return true;
+    case command::kAnnouncePosition:
+      Announce(PositionWording());
+      return true;
+    case command::kNextBar:
+    case command::kPreviousBar:
+      MoveByBar(command == command::kNextBar ? 1 : -1);
+      return true;
+    case command::kNextBeat:
+    case command::kPreviousBeat:
+      MoveByGrid(resolution, command == command::kNextBeat ? 1 : -1);
+      return true;
+    case command::kNextEighth:
+    case command::kPreviousEighth:
+      MoveByGrid(resolution / 2, command == command::kNextEighth ? 1 : -1);
+      return true;
+    case command::kNextSixteenth:
+    case command::kPreviousSixteenth:
+      MoveByGrid(resolution / 4, command == command::kNextSixteenth ? 1 : -1);
+      return true;
+    case command::kSongHead:
+      MoveToTick(0);
+      return true;
+    case command::kSongEnd:
+      MoveToTick(position_.endTick);
+      return true;
+    case command::kNextEventTick:
+    case command::kPreviousEventTick:
+      MoveToEventTick(command == command::kNextEventTick ? 1 : -1);
+      return true;
+    case command::kNextEvent:
+    case command::kPreviousEvent:
+      StepEvent(command == command::kNextEvent ? 1 : -1, false, false);
+      return true;
+    case command::kNextSameKind:
+    case command::kPreviousSameKind:
+      StepEvent(command == command::kNextSameKind ? 1 : -1, true, false);
+      return true;
+    case command::kNextSameCommand:
+    case command::kPreviousSameCommand:
+      StepEvent(command == command::kNextSameCommand ? 1 : -1, true, true);
+      return true;
+    case command::kNextMarker:
+    case command::kPreviousMarker:
+      StepMarker(command == command::kNextMarker ? 1 : -1);
+      return true;
+    case command::kForwardMinTicks:
+    case command::kBackMinTicks:
+      StepTicks(s.minTickStep > 0 ? s.minTickStep : 1,
+                command == command::kForwardMinTicks ? 1 : -1);
+      return true;
+    case command::kForwardStdTicks:
+    case command::kBackStdTicks:
+      StepTicks(s.stdTickStep > 0 ? s.stdTickStep : 10,
+                command == command::kForwardStdTicks ? 1 : -1);
+      return true;
+    default:
+      break;
+  }
+  if (command >= command::kTargetChannelFirst && command < command::kTargetChannelFirst + 16) {
+    SelectTrackOfChannel(command - command::kTargetChannelFirst);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace zentory

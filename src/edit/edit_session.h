@@ -1,0 +1,216 @@
+// The editing state the main window owns (the song, its channel table, the edit position, the
+// undo slot, the note-entry and MML state, the preview) and the editing commands on it. The
+// commands live in one file per family: note_entry.cpp, mml_entry.cpp, navigation.cpp,
+// undo.cpp, track_commands.cpp. Each ends with one announcement through IEditFeedback.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/ports/clock.h"
+#include "base/ports/main_window_post.h"
+#include "edit/edit_position.h"
+#include "edit/note_preview.h"
+#include "edit/settings_block.h"
+#include "song/channel_values.h"
+#include "song/midi_data.h"
+
+namespace zentory {
+
+class CMidiOutDevice;
+
+inline constexpr int kMaxTracks = 65;  // the master track included
+inline constexpr int kDrumChannel = 9;
+
+// What the editing commands need of the main window.
+class IEditFeedback {
+ public:
+  virtual ~IEditFeedback() = default;
+  // Speaks TEXT and shows it as the guide text.
+  virtual void Announce(std::string_view text) = 0;
+  // Rewrites the two status fields from the edit position.
+  virtual void UpdateStatusFields() = 0;
+};
+
+struct EditServices {
+  IEditFeedback* feedback = nullptr;        // required
+  const SettingsBlock* settings = nullptr;  // required; owned by the main window
+  IClock* clock = nullptr;                  // the 200 ms pause after a typed note number
+  ITimerService* timers = nullptr;          // the preview's one-shot timer
+  IMainWindowPost* post = nullptr;          // the low-velocity warning
+};
+
+// What the digits being typed in MML mode will set.
+enum class EntryTarget {
+  kNone = 0,
+  kNoteValue = 1,  // of the last pending note
+  kOctave = 2,
+  kDefaultLength = 3,  // L
+  kProgram = 4,
+  kGate = 5,  // Q
+  kNoteNumber = 6,
+  kVelocity = 7,  // V
+  kTiming = 8,    // T
+  kNoteGate = 9,
+  kNoteVelocity = 10,
+  kNoteTiming = 11,
+  kTie = 12,
+  kAccent = 13,
+};
+
+struct PendingNote {
+  int key = 0;
+  int gate = 0;      // ticks; the note event's length
+  int velocity = 0;  // as typed; brought into 1..127 when inserted
+  int timing = 0;    // ticks; kept with the note, the insertion uses the current T
+};
+
+struct NoteEntryState {
+  static constexpr std::size_t kMaxPending = 64;
+  static constexpr std::size_t kMaxDigits = 31;
+
+  int resolution = 480;
+  int octave = 5;        // O: note number of C = octave * 12
+  int noteValue = 480;   // L, ticks
+  int gatePercent = 88;  // Q, 5..300
+  int velocity = 127;    // V, 1..127
+  int timing = 0;        // T, ticks
+  int accent = 0;        // added once to the next note's velocity
+  int lastNoteLength = 480;
+  EntryTarget target = EntryTarget::kNone;
+  std::string digits;  // '0'..'9' and '-', at most kMaxDigits
+  std::vector<PendingNote> pending;
+};
+
+class CEditSession {
+ public:
+  explicit CEditSession(const EditServices& services);
+  ~CEditSession();
+  CEditSession(const CEditSession&) = delete;
+  CEditSession& operator=(const CEditSession&) = delete;
+
+  // The device previews and auditions sound on (not owned; null: silence). A running preview
+  // ends first.
+  void SetOutput(CMidiOutDevice* device);
+  CMidiOutDevice* Output() const { return preview_.Output(); }
+
+  // Runs COMMAND when it is an editing command; false otherwise. The caller has flushed the
+  // pending notes first (FlushPendingNotes).
+  bool ExecuteCommand(int command);
+
+  // ---- state ----
+  CMidi1Data* Song() { return song_.get(); }
+  const CMidi1Data* Song() const { return song_.get(); }
+  // The song after a load; the edit position keeps its track when it is still in range.
+  CEditPosition& Position() { return position_; }
+  const CEditPosition& Position() const { return position_; }
+  ChannelTable& Channels() { return channelTable_; }
+  const ChannelTable& Channels() const { return channelTable_; }
+  NoteEntryState& Entry() { return entry_; }
+  const NoteEntryState& Entry() const { return entry_; }
+  int TrackCount() const { return song_ ? song_->TrackCount() : 0; }
+  // The channel of the edit-target track (kMasterChannel when it has none).
+  int CurrentChannel() const;
+  // The position wording of TICK in the user's reading style.
+  std::string PositionWording(std::int64_t tick) const;
+  std::string PositionWording() const { return PositionWording(position_.tick); }
+  // Frees the song and its undo copy (shutdown).
+  void FreeSong();
+
+  // ---- note entry (note_entry.cpp) ----
+  // Offers a key-down to note entry; true when it used the key.
+  bool OnNoteKey(int key, int ctrl, int shift, int alt);
+  // Commits the digits being typed and inserts the pending chord at the edit position without
+  // moving it; true when notes were pending.
+  bool FlushPendingNotes();
+  void EnterNote(int key);
+  void EnterDrumNote(int key);
+  // Sounds the notes that start at the edit position in the edit-target track.
+  void PreviewChordAtPosition();
+  void StopPreview() { preview_.Stop(); }
+
+  // ---- MML entry (mml_entry.cpp) ----
+  bool OnMmlKey(int key, int shift);
+  // Commits the value being typed for the current target; DOTTED for a note value ended by '.'.
+  void CommitEntry(bool dotted = false);
+  void ReadOutMmlValues();
+
+  // ---- navigation (navigation.cpp) ----
+  void MoveByBar(int direction);
+  void MoveByGrid(std::int64_t step, int direction);
+  void MoveToTick(std::int64_t tick);  // head and end
+  void MoveToEventTick(int direction);
+  void StepEvent(int direction, bool sameKind, bool sameCommand);
+  void StepMarker(int direction);
+  void StepTicks(std::int64_t step, int direction);
+
+  // ---- undo (undo.cpp) ----
+  void TakeUndoSnapshot();
+  void Undo();
+  bool HasUndo() const { return undo_.has_value(); }
+
+  // ---- song and track commands (track_commands.cpp) ----
+  // Makes a new song of 17 tracks and announces it; START is the song made at start-up.
+  void NewSong();
+  void AddTrack();
+  void DeleteTrack();
+  void SelectMasterTrack();
+  void SelectTrackOfChannel(int channel);
+  // Sends the edit target's program, volume and pan, refreshes the status and announces it.
+  void TrackSelectionFeedback();
+
+ private:
+  struct UndoSlot {
+    CMidi1Data song;
+    ChannelTable channelTable;
+    std::int64_t endTick;
+  };
+
+  void Announce(std::string_view text) { services_.feedback->Announce(text); }
+  void UpdateStatusFields() { services_.feedback->UpdateStatusFields(); }
+  const SettingsBlock& Settings() const { return *services_.settings; }
+
+  // The edit-target track for reading; null when the target is out of range.
+  const CMidiTrack* CurrentTrack() const;
+  // The edit-target track for changing (its own copy once the undo slot shares it); the current
+  // event index is cleared, since the events may move.
+  CMidiTrack* MutableCurrentTrack();
+  // The current event index, or -1 when it does not name an event of the edit-target track.
+  int CheckedEventIndex() const;
+  // Sets the tick (kept inside 0..INT32_MAX, where events can be inserted).
+  void SetTick(std::int64_t tick);
+  void RaiseEndTick(std::int64_t tick);
+  // Rebuilds the time-signature list from the master track.
+  void CollectTimeSignatures();
+  // Keeps the edit target and the channel table in range of the song.
+  void ClampEditTarget();
+  // True when the edit-target track can take notes; otherwise says why.
+  bool CheckNoteChannel();
+  // Announces the position, refreshes the status and sounds the notes at the new tick.
+  void FinishTimeMove();
+
+  // note_entry.cpp
+  bool OnKeyboardKey(int key);
+  void ReturnKey(int shift);
+  int GateOf(int percent, int length) const;
+  // mml_entry.cpp
+  void ChooseTarget(EntryTarget target, const char* word);
+  void AppendDigit(char c, std::string_view spoken);
+  void DeleteAtPosition();
+  void CommitProgram(int value);
+  int NoteValueTicks(int value, bool dotted) const;
+
+  EditServices services_;
+  std::unique_ptr<CMidi1Data> song_;
+  ChannelTable channelTable_{};
+  CEditPosition position_{};
+  NoteEntryState entry_;
+  CNotePreview preview_;
+  std::optional<UndoSlot> undo_;
+};
+
+}  // namespace zentory

@@ -1,0 +1,57 @@
+// Every text the editing commands speak, in one place, exactly as the user hears it (UTF-8).
+// Texts with a %d take decimal numbers (see texts::FormatNumbers).
+#pragma once
+
+namespace zentory::edit_texts {
+
+// Song and track commands.
+inline constexpr const char* kNewSong = "曲を新規作成しました。";
+inline constexpr const char* kMasterTrack = "マスタートラック";
+inline constexpr const char* kNoTrackOnChannel =
+    "指定されたチャネルに割り当てられたトラックがありませんでした。";
+inline constexpr const char* kTrackAndChannel = "トラック[%d] チャネル[%d] ";
+inline constexpr const char* kTrackAdded = "追加したトラック[%d]の編集を行います。";
+inline constexpr const char* kTooManyTracks = "これ以上トラックを追加できません。";
+inline constexpr const char* kCannotDeleteMaster = "マスタートラックは削除できません。";
+inline constexpr const char* kOnlyMasterLeft = "マスタートラックが編集対象のトラックです。";
+inline constexpr const char* kTracksLeft =
+    "マスタートラックを含めて、トラックの数が%dになりました。トラック1が編集対象のトラックです。";
+
+// Undo.
+inline constexpr const char* kNothingToUndo = "前のデータがありません。";
+inline constexpr const char* kUndone = "前のデータに戻しました。";
+
+// Navigation.
+inline constexpr const char* kNoMarker = "マーカーが見つかりませんでした。";
+
+// Note entry. A track without a channel (the master track, or a channel-less track from a file)
+// cannot sound a note or take a program; entry says so instead of sending a corrupt status byte.
+inline constexpr const char* kNoChannelTrack =
+    "チャネルのないトラックには音符と音色を入力できません。";
+
+// MML entry: the word said when a target is chosen, and the other answers.
+inline constexpr const char* kOctave = "オクターブ";
+inline constexpr const char* kNoteValue = "音価";
+inline constexpr const char* kProgram = "音色";
+inline constexpr const char* kGateTime = "ゲートタイム";
+inline constexpr const char* kNoteNumber = "ノートナンバー";
+inline constexpr const char* kVelocity = "ベロシティ";
+inline constexpr const char* kTiming = "タイミング調整値";
+inline constexpr const char* kNoteGate = "Qの値";
+inline constexpr const char* kNoteVelocity = "Vの値";
+inline constexpr const char* kNoteTiming = "Tの値";
+inline constexpr const char* kTie = "タイ";
+inline constexpr const char* kTieOfTie = "タイのタイ";
+inline constexpr const char* kAccent = "アクセントの値";
+inline constexpr const char* kInputCleared = "入力クリア";
+inline constexpr const char* kInputMistake = "入力ミス";
+inline constexpr const char* kDot = "付点";
+inline constexpr const char* kSemitoneUp = "半音上げ";
+inline constexpr const char* kSemitoneDown = "半音下げ";
+inline constexpr const char* kMinus = "-";
+inline constexpr const char* kOctaveUp = "オクターブ上";
+inline constexpr const char* kDeleted = "削除";
+inline constexpr const char* kCannotDeleteLast = "最後のイベントは削除できません。";
+inline constexpr const char* kMmlValues = "O値[%d] V値[%d] L値[%d] Q値[%d] T値[%d]";
+
+}  // namespace zentory::edit_texts

@@ -1,0 +1,155 @@
+// Note entry shared by both input modes: the key routing, keyboard mode, the pending chord and
+// its insertion, the Return keys and the previews of entered notes.
+#include <algorithm>
+#include <limits>
+
+#include "edit/edit_session.h"
+#include "edit/edit_texts.h"
+
+namespace zentory {
+
+namespace {
+
+constexpr int kReturnKey = 0x0D;
+
+// Shift, Ctrl and Alt arrive as key-downs of their own; they never enter or commit anything.
+bool IsModifierKey(int key) {
+  return key == 0x10 || key == 0x11 || key == 0x12 || (key >= 0xA0 && key <= 0xA5);
+}
+
+// The nine home-row keys of keyboard mode, white keys from G below middle C.
+int KeyboardModeNote(int key) {
+  switch (key) {
+    case 'A':
+      return 55;
+    case 'S':
+      return 57;
+    case 'D':
+      return 59;
+    case 'F':
+      return 60;
+    case 'G':
+      return 62;
+    case 'H':
+      return 64;
+    case 'J':
+      return 65;
+    case 'K':
+      return 67;
+    case 'L':
+      return 69;
+    default:
+      return -1;
+  }
+}
+
+std::int32_t ToInt32(std::int64_t v) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+int CEditSession::GateOf(int percent, int length) const {
+  return ToInt32(std::int64_t{percent} * length / 100);
+}
+
+bool CEditSession::OnNoteKey(int key, int ctrl, int shift, int alt) {
+  if (ctrl || alt || IsModifierKey(key)) return false;
+  if (key == kReturnKey) {
+    ReturnKey(shift);
+    return false;
+  }
+  if (Settings().inputMode == 1) return OnKeyboardKey(key);
+  return OnMmlKey(key, shift);
+}
+
+bool CEditSession::OnKeyboardKey(int key) {
+  const int note = KeyboardModeNote(key);
+  if (note < 0) {
+    // Other keys are echoed as their character and go on to the key table; keys without a
+    // printable character say nothing rather than a control code.
+    if (key >= 0x20 && key < 0x7F) Announce(std::string(1, static_cast<char>(key)));
+    return false;
+  }
+  if (!CheckNoteChannel()) return true;
+  EnterNote(note);
+  Announce(std::string(1, static_cast<char>(key)));
+  return true;
+}
+
+void CEditSession::ReturnKey(int shift) {
+  CommitEntry();
+  if (shift) {
+    FlushPendingNotes();
+    PreviewChordAtPosition();
+    return;
+  }
+  const int step = entry_.pending.empty() ? entry_.noteValue : entry_.lastNoteLength;
+  FlushPendingNotes();
+  position_.eventIndex = -1;
+  SetTick(position_.tick + step);
+  UpdateStatusFields();
+  Announce(PositionWording());
+  PreviewChordAtPosition();
+}
+
+void CEditSession::EnterNote(int key) {
+  if (key < 0 || key > 127 || entry_.pending.size() >= NoteEntryState::kMaxPending) return;
+  PendingNote note;
+  note.key = key;
+  note.velocity = std::clamp(entry_.velocity + entry_.accent, 0, 127);
+  note.timing = entry_.timing;
+  note.gate = GateOf(entry_.gatePercent, entry_.noteValue);
+  entry_.accent = 0;
+  entry_.lastNoteLength = entry_.noteValue;
+  entry_.pending.push_back(note);
+  preview_.PreviewNote(key, note.velocity, CurrentChannel(), note.gate);
+}
+
+void CEditSession::EnterDrumNote(int key) {
+  if (key < 0 || key > 127 || entry_.pending.size() >= NoteEntryState::kMaxPending) return;
+  PendingNote note;
+  note.key = key;
+  note.velocity = std::clamp(entry_.velocity + entry_.accent, 0, 127);
+  note.timing = entry_.timing;
+  note.gate = std::max(entry_.resolution, 4) / 4 / 2;
+  entry_.accent = 0;
+  entry_.pending.push_back(note);
+  preview_.PreviewNote(key, note.velocity, CurrentChannel(), note.gate);
+}
+
+bool CEditSession::FlushPendingNotes() {
+  CommitEntry();
+  if (entry_.pending.empty()) return false;
+  const int channel = CurrentChannel();
+  CMidiTrack* track = nullptr;
+  if (song_ && channel >= 0 && channel < 16) {
+    TakeUndoSnapshot();
+    track = MutableCurrentTrack();
+  }
+  if (track) {
+    std::int64_t t = position_.tick;
+    for (const PendingNote& note : entry_.pending) {
+      t = std::clamp<std::int64_t>(t + entry_.timing, 0, std::numeric_limits<std::int32_t>::max());
+      // A note without length or velocity would vanish from the saved file and the player.
+      CMusicEvent e = MakeNoteEvent(0, channel, note.key, std::max(note.gate, 1),
+                                    static_cast<std::uint32_t>(std::clamp(note.velocity, 1, 127)));
+      track->InsertEventAtTime(static_cast<std::int32_t>(t), std::move(e), CMidiTrack::kAfter);
+    }
+    RaiseEndTick(track->GetLengthTicks());
+  }
+  entry_.pending.clear();
+  return true;
+}
+
+void CEditSession::PreviewChordAtPosition() {
+  const CMidiTrack* track = CurrentTrack();
+  const int channel = CurrentChannel();
+  if (!track || channel < 0 || channel > 15 || !preview_.CanSound()) return;
+  const std::vector<std::int32_t> keys = track->NotesStartingAt(position_.tick);
+  if (keys.empty()) return;
+  preview_.PreviewChord(keys, std::clamp(entry_.velocity, 0, 127), channel);
+}
+
+}  // namespace zentory
