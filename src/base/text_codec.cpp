@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace zentory {
 
@@ -106,11 +107,33 @@ std::string Utf8ToCp932Limited(std::string_view utf8, std::size_t maxBytes) {
 
 std::string EchoLine(std::string_view prefix, std::string_view text) {
   std::string line(prefix);
-  for (char c : text) {
+  line.reserve(prefix.size() + text.size());
+  char hex[8];
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
     if (c == '\n') {
       line += "\\n";
+    } else if (c == '\r') {
+      line += "\\r";
+    } else if (c == '\t') {
+      line += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      // ESC and the other control bytes would move a terminal's cursor or end the line.
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      line += hex;
+    } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      // The C1 controls (NEL among them) in their UTF-8 form.
+      std::snprintf(hex, sizeof hex, "\\u%04X", next);
+      line += hex;
+      ++i;
+    } else if (c == 0xE2 && next == 0x80 && i + 2 < text.size() &&
+               (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
+      // The Unicode line and paragraph separators.
+      line += text[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
+      i += 2;
     } else {
-      line += c;
+      line += static_cast<char>(c);
     }
   }
   return line;

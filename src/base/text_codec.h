@@ -17,8 +17,9 @@ std::string Utf8ToCp932(std::string_view utf8);
 // Encodes UTF-8 text and keeps at most MAXBYTES bytes, never splitting a double-byte character.
 std::string Utf8ToCp932Limited(std::string_view utf8, std::size_t maxBytes);
 
-// PREFIX + TEXT as one line of a log or script output: a line break inside TEXT is written as
-// the two characters "\n". No line break is added at the end.
+// PREFIX + TEXT as one line of a log or script output: every control character inside TEXT is
+// escaped ("\n", "\r", "\t", "\x1B" for the other C0 bytes and DEL, "\u0085" for the C1
+// controls, "\u2028" and "\u2029"), so one text is always one line. No line break is added.
 std::string EchoLine(std::string_view prefix, std::string_view text);
 
 // The number of CP932 bytes TEXT takes.

@@ -3,12 +3,13 @@
 //   zentory-smf convert IN OUT loads IN as the editor does and saves it as the editor's save does
 //   zentory-smf render IN OUT  plays IN through the player into the embedded synth, writes WAVE
 // Reports appear on standard error as "box: PREFIX%08X message" lines. An event is one line
-// "TICK<TAB>NAME"; a line break inside a text event's name is shown as \n (\r as \r), as the
-// reports do, so that every event stays on its line.
+// "TICK<TAB>NAME"; control characters inside a text event's name are escaped as the reports'
+// are (a line break as \n), so that every event stays on its line.
 #include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "base/text_codec.h"
 #include "song/event_names.h"
 #include "song/load_song.h"
 #include "song/smf_writer.h"
@@ -34,15 +35,7 @@ int Dump(const std::string& path) {
       tick += e.delta;
       out += std::to_string(tick);
       out += '\t';
-      for (const char c : zentory::GetEventName(e)) {
-        if (c == '\n') {
-          out += "\\n";
-        } else if (c == '\r') {
-          out += "\\r";
-        } else {
-          out += c;
-        }
-      }
+      out += zentory::EchoLine("", zentory::GetEventName(e));
       out += '\n';
     }
     if (out.size() > (1u << 20)) {

@@ -123,6 +123,10 @@ TEST(TextCodec, RoundTripsJapaneseAndLimitsWithoutSplitting) {
   EXPECT_EQ(Utf8ToCp932("\xF0\x9F\x8E\xB5x"), "?x");
   // Output lines keep a text with line breaks on one line.
   EXPECT_EQ(EchoLine("say: ", "a\nb"), "say: a\\nb");
+  // So does one with any other control character: a carriage return, an escape sequence that
+  // would clear the terminal, DEL, a C1 next-line and the Unicode line separator.
+  EXPECT_EQ(EchoLine("box: ", "a\rb\tc\x1B[2Jd\x7F\xC2\x85\xE2\x80\xA8あ"),
+            "box: a\\rb\\tc\\x1B[2Jd\\x7F\\u0085\\u2028あ");
 }
 
 }  // namespace
