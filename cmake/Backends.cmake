@@ -68,6 +68,10 @@ else()
 endif()
 zentory_backend(speechd speechd speech-dispatcher)
 zentory_backend(fluidsynth fluidsynth fluidsynth)
+if(TARGET zentory_backend_fluidsynth)
+  # Offline rendering runs the player in virtual time.
+  target_link_libraries(zentory_backend_fluidsynth PUBLIC zentory_fakes)
+endif()
 zentory_backend(rtmidi rtmidi rtmidi)
 zentory_backend(alsa_mixer alsa_mixer alsa)
 

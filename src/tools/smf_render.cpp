@@ -1,23 +1,17 @@
 #include "tools/smf_render.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 #include "base/general.h"
-#include "platform/fakes/fakes.h"
 #include "song/format_conversion.h"
 #include "song/load_song.h"
-#include "sound/player.h"
 #if defined(ZENTORY_HAVE_FLUIDSYNTH)
-#include "platform/fluidsynth/fluid_synth.h"
+#include "platform/fluidsynth/fluid_render.h"
 #endif
 
 namespace zentory {
 
 namespace {
-constexpr int kBlockFrames = 64;  // FluidSynth's own block
-constexpr int kTailSeconds = 2;   // release and reverb after the last event
 constexpr const char* kNoSynth = "zentory-smf: render: this build has no embedded synth\n";
 }  // namespace
 
@@ -58,39 +52,10 @@ bool RenderSongFile(const std::string& in, std::vector<std::int16_t>* pcm,
   if (!loaded.song) return false;
   auto data = MakePlayerData(*loaded.song, 0, loaded.song->SongLength() + 1);
   if (!data) return false;
-
-  CFluidSynth synth;
-  if (!synth.Start(kRenderRate, soundFont)) {
-    std::fprintf(stderr, "zentory-smf: render: %s\n", synth.Error().c_str());
+  std::string error;
+  if (!RenderPlay(*data, kRenderRate, soundFont, pcm, &error)) {
+    std::fprintf(stderr, "zentory-smf: render: %s\n", error.c_str());
     return false;
-  }
-  synth.LockToFrames(true);  // virtual time and rendered frames are one time line
-  FakeClock clock;
-  CPlayer::Ports ports;
-  ports.midi = &synth;
-  ports.clock = &clock;
-  ports.timers = &clock;
-  CPlayer player(ports);
-  player.StartPlay(
-      *data, [] {}, {}, true);
-
-  std::vector<float> block(2 * kBlockFrames);
-  std::int64_t frames = 0;
-  std::int64_t tailEnd = -1;
-  pcm->clear();
-  while (tailEnd < 0 || frames < tailEnd) {
-    // Every message due before the end of this block has been sent before it is rendered.
-    const std::int64_t endMs = (frames + kBlockFrames) * 1000 / kRenderRate + 1;
-    if (endMs > clock.NowMs()) clock.Advance(endMs - clock.NowMs());
-    synth.Render(block.data(), kBlockFrames);
-    for (float v : block) {
-      pcm->push_back(static_cast<std::int16_t>(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767)));
-    }
-    frames += kBlockFrames;
-    if (tailEnd < 0 && !player.IsPlaying()) {
-      player.WaitIdle(-1);  // its device reset lands in the next block, every run alike
-      tailEnd = frames + std::int64_t{kTailSeconds} * kRenderRate;
-    }
   }
   return true;
 #else

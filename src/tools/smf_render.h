@@ -10,8 +10,9 @@ namespace zentory {
 
 inline constexpr int kRenderRate = 44100;
 
-// Renders the song of file IN; interleaved 16-bit stereo in *PCM. Returns false (after a line on
-// standard error) when the file or the synth cannot be had.
+// Renders the song of file IN (loaded and merged as the editor plays it); interleaved 16-bit
+// stereo in *PCM. Returns false (after a line on standard error) when the file or the synth
+// cannot be had.
 bool RenderSongFile(const std::string& in, std::vector<std::int16_t>* pcm,
                     const std::string& soundFont = {});
 // The bytes of a 16-bit stereo WAVE file at RATE holding PCM.
