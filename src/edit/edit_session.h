@@ -173,6 +173,8 @@ class CEditSession {
   void Announce(std::string_view text) { services_.feedback->Announce(text); }
   void UpdateStatusFields() { services_.feedback->UpdateStatusFields(); }
   const SettingsBlock& Settings() const { return *services_.settings; }
+  // The output when a device is open there, else null (nothing is sent to a closed device).
+  CMidiOutDevice* OpenOutput() const { return preview_.CanSound() ? preview_.Output() : nullptr; }
 
   // The edit-target track for reading; null when the target is out of range.
   const CMidiTrack* CurrentTrack() const;

@@ -329,7 +329,7 @@ void CEditSession::CommitProgram(int value) {
     TakeUndoSnapshot();
     MutableCurrentTrack()->SetFirstProgram(program);
   }
-  if (CMidiOutDevice* out = Output()) out->SendProgramChange(program, channel);
+  if (CMidiOutDevice* out = OpenOutput()) out->SendProgramChange(program, channel);
 }
 
 void CEditSession::DeleteAtPosition() {

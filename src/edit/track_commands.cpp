@@ -70,7 +70,7 @@ void CEditSession::NewSong() {
   entry_.resolution = song_->resolution;
 
   // The output follows channel 1, the channel of the edit target.
-  if (CMidiOutDevice* out = Output()) {
+  if (CMidiOutDevice* out = OpenOutput()) {
     out->SendProgramChange(0, 0);
     out->SendControlChange(127, 7, 0);
     out->SendControlChange(0, 101, 0);
@@ -180,7 +180,7 @@ void CEditSession::TrackSelectionFeedback() {
     const int pan =
         ControllerInEffect(*song_, channelTable_, channel, kPanController, position_.tick)
             .value_or(kCentrePan);
-    if (CMidiOutDevice* out = Output()) {
+    if (CMidiOutDevice* out = OpenOutput()) {
       out->SendProgramChange(program, channel);
       out->SendControlChange(volume, kVolumeController, channel);
       out->SendControlChange(pan, kPanController, channel);
