@@ -3,13 +3,16 @@
 #include <algorithm>
 
 #include "app/app_texts.h"
+#include "app/playback_control.h"
 #include "app/settings.h"
 #include "base/error_report.h"
 #include "base/general.h"
 #include "base/text_codec.h"
 #include "edit/command_ids.h"
 #include "edit/position_wording.h"
+#include "sound/master_volume.h"
 #include "sound/speech_common.h"
+#include "sound/wave_player.h"
 
 namespace zentory {
 
@@ -90,11 +93,35 @@ void CMainDialog::Start() {
   keyTable_->Load(ShortcutPath());
   menuMode_ = false;
 
-  midiOut_ = std::make_unique<CMidiOutDevice>(platform_.midi, -1);
-  session_.SetOutput(midiOut_.get());
+  OpenEditorDevice();
+  CPlaybackControl::Ports play;
+  play.midi = platform_.midi;
+  play.clock = platform_.clock;
+  play.timers = platform_.timers;
+  play.post = platform_.post;
+  play.releaseEditorDevice = [this] { CloseEditorDevice(); };
+  play.reopenEditorDevice = [this] { OpenEditorDevice(); };
+  playback_ = std::make_unique<CPlaybackControl>(std::move(play));
 
   session_.NewSong();
+  RaiseSilentVolumes(platform_.mixer, [this](std::string_view text) { Announce(text); });
+  wavePlayer_ = std::make_unique<CWavePlayer>(std::vector<IAudioOutput*>{platform_.audio});
 }
+
+void CMainDialog::OpenEditorDevice() {
+  if (midiOut_) return;
+  midiOut_ = std::make_unique<CMidiOutDevice>(platform_.midi, -1);
+  session_.SetOutput(midiOut_.get());
+}
+
+void CMainDialog::CloseEditorDevice() {
+  // The preview's timer must not find the device gone.
+  session_.StopPreview();
+  session_.SetOutput(nullptr);
+  midiOut_.reset();
+}
+
+bool CMainDialog::PlaybackActive() const { return playback_ && playback_->Active(); }
 
 void CMainDialog::Shutdown() {
   if (shutDown_) return;
@@ -117,9 +144,11 @@ void CMainDialog::Shutdown() {
   }
   SaveSettings(SettingsPath(), settings_);
 
-  session_.SetOutput(nullptr);
-  midiOut_.reset();
+  // A running play stops before its device and data go.
+  playback_.reset();
+  CloseEditorDevice();
   session_.FreeSong();
+  wavePlayer_.reset();
 }
 
 void CMainDialog::OnKeyDown(int key, int ctrl, int shift, int alt) {
@@ -153,7 +182,9 @@ void CMainDialog::OnVolumeSlider(int position) {
 void CMainDialog::OnPosted(int message) {
   if (!started_ || shutDown_) return;
   if (message == kMsgPlaybackEnded) {
-    Announce(texts::kPlaybackEnded);
+    if (!playback_ || playback_->OnEnded()) Announce(texts::kPlaybackEnded);
+  } else if (message == kMsgPlayReport) {
+    if (playback_) playback_->ShowReports();
   } else if (message == kMsgVelocityTooLow) {
     Announce(texts::kVelocityTooLow);
   }
@@ -323,11 +354,14 @@ void CMainDialog::AnnounceSelectedCommand() {
 }
 
 void CMainDialog::StartMenuSound() {
-  // The looping background sound of MenuSoundPath() joins here with the wave player.
+  if (wavePlayer_) wavePlayer_->StartSound(0, MenuSoundPath(), 1);
   menuSoundPlaying_ = true;
 }
 
-void CMainDialog::StopMenuSound() { menuSoundPlaying_ = false; }
+void CMainDialog::StopMenuSound() {
+  if (wavePlayer_) wavePlayer_->StopSound(0);
+  menuSoundPlaying_ = false;
+}
 
 // ---- commands ----
 

@@ -30,7 +30,9 @@
 
 namespace zentory {
 
+class CPlaybackControl;
 class CSpeechCommon;
+class CWavePlayer;
 
 // Everything the main window talks to. Not owned; the front end keeps them alive for the run.
 struct Platform {
@@ -43,7 +45,7 @@ struct Platform {
   IMainWindowPost* post = nullptr;  // required
   IMidiOutput* midi = nullptr;      // may be null: nothing is sent
   IAudioOutput* audio = nullptr;    // may be null
-  IMixer* mixer = nullptr;          // may be null
+  IMixer* mixer = nullptr;          // may be null (key-script mode: never the user's mixer)
   std::string appDir;               // setup.ini, shortcut.dat, menu.wav live here
 };
 
@@ -132,6 +134,9 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   CMidi1Data* Song() { return session_.Song(); }
   const CMidi1Data* Song() const { return session_.Song(); }
   CMidiOutDevice* MidiOut() { return midiOut_.get(); }
+  // The play hand-over (the play commands start and stop plays through it); null before Start.
+  CPlaybackControl* Playback() { return playback_.get(); }
+  bool PlaybackActive() const;
   const CKeyTable& KeyTable() const { return *keyTable_; }
   const std::string& AppDir() const { return platform_.appDir; }
   const Platform& Platforms() const { return platform_; }
@@ -147,6 +152,8 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   void AnnounceSelectedCommand();
   void StartMenuSound();
   void StopMenuSound();
+  void OpenEditorDevice();
+  void CloseEditorDevice();
   void Quit();
   void ToggleChannelPlayState(int channel);
 
@@ -155,6 +162,8 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   std::unique_ptr<CSpeechCommon> speech_;
   std::unique_ptr<CKeyTable> keyTable_;
   std::unique_ptr<CMidiOutDevice> midiOut_;
+  std::unique_ptr<CPlaybackControl> playback_;
+  std::unique_ptr<CWavePlayer> wavePlayer_;
   SettingsBlock settings_{};
   CEditSession session_;
   std::array<int, 16> channelPlayState_{};

@@ -60,7 +60,8 @@ void CWavePlayer::OnDone(Slot& s) {
 
 int CWavePlayer::StartSound(int slot, const std::string& path, int loop) {
   Slot* s = SlotAt(slot);
-  if (!s) return 0;
+  // A slot without a stream is silent audio; the missing device was told at start-up.
+  if (!s || !s->output) return 0;
   CloseIfFinished(*s);
   s->loop.store(loop != 0);
   if (s->open.load()) return 1;
@@ -96,7 +97,7 @@ int CWavePlayer::StartSound(int slot, const std::string& path, int loop) {
   }
 
   s->stopped.store(false);
-  if (!s->output || !s->output->Open(wave.format, [this, s](std::uint64_t) { OnDone(*s); })) {
+  if (!s->output->Open(wave.format, [this, s](std::uint64_t) { OnDone(*s); })) {
     s->stopped.store(true);
     ShowMessageBox(wave_texts::kDevice);
     return 0;

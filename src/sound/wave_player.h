@@ -21,7 +21,7 @@ class CWavePlayer {
   static constexpr int kBuffers = 24;
   static constexpr std::size_t kBufferBytes = 65536;
 
-  // OUTPUTS[i] is the stream of slot i; a slot without one (or with null) has no device.
+  // OUTPUTS[i] is the stream of slot i; a slot without one (or with null) stays silent.
   explicit CWavePlayer(std::vector<IAudioOutput*> outputs);
   ~CWavePlayer();  // stops every slot
   CWavePlayer(const CWavePlayer&) = delete;
