@@ -9,6 +9,7 @@
 
 #include "app/app_texts.h"
 #include "app/main_dialog.h"
+#include "app/playback_control.h"
 #include "base/error_report.h"
 #include "base/text_codec.h"
 
@@ -280,6 +281,8 @@ class CScriptMessageBox : public IMessageBox {
   std::ostream& err_;
 };
 
+constexpr std::int64_t kPlayEndStepMs = 10;
+
 void DrainPosts(CScriptPost& post, CMainDialog& dialog) {
   while (auto message = post.Take()) dialog.OnPosted(*message);
 }
@@ -341,6 +344,18 @@ int RunScript(std::istream& script, std::string_view name, const ScriptEnvironme
       }
       DrainPosts(post, dialog);
     }
+    // A play still running goes on in the script's time until it has ended, so the message log
+    // shows everything a script's play sent.
+    while (dialog.PlaybackActive()) {
+      CPlayer& player = dialog.Playback()->Player();
+      if (player.IsPlaying()) {
+        if (env.clock) env.clock->SleepMs(kPlayEndStepMs);
+      } else {
+        player.WaitIdle(kPlayEndStepMs);  // the play thread closes its device
+      }
+      DrainPosts(post, dialog);
+    }
+    DrainPosts(post, dialog);
     // The end of the script closes the window as its OK button would.
     dialog.Shutdown();
   }
