@@ -258,7 +258,9 @@ void CEditSession::CommitEntry(bool dotted) {
     case T::kNone:
       return;
     case T::kNoteValue:
-      if (pending) {
+      // No digits and no dot: the note keeps the value it was entered with (a drum's short
+      // gate included).
+      if (pending && (!empty || dotted)) {
         const int len = NoteValueTicks(v, dotted);
         s.lastNoteLength = len;
         s.pending.back().gate = GateOf(s.gatePercent, len);
