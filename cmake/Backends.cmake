@@ -76,7 +76,8 @@ zentory_backend(rtmidi rtmidi rtmidi)
 zentory_backend(alsa_mixer alsa_mixer alsa)
 
 # The front ends start the backends through one place, so both degrade the same way.
-add_library(zentory_wiring STATIC ${CMAKE_SOURCE_DIR}/src/platform/wiring/backends.cpp)
+file(GLOB _wiring_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/wiring/*.cpp)
+add_library(zentory_wiring STATIC ${_wiring_srcs})
 target_include_directories(zentory_wiring PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(zentory_wiring PUBLIC zentory_app ${ZENTORY_BACKEND_LIBS} PRIVATE zentory_warnings)
 target_compile_definitions(zentory_wiring PRIVATE ${ZENTORY_BACKEND_DEFS})
