@@ -67,9 +67,12 @@ bool CEditSession::OnNoteKey(int key, int ctrl, int shift, int alt) {
 bool CEditSession::OnKeyboardKey(int key) {
   const int note = KeyboardModeNote(key);
   if (note < 0) {
-    // Other keys are echoed as their character and go on to the key table; keys without a
-    // printable character say nothing rather than a control code.
-    if (key >= 0x20 && key < 0x7F) Announce(std::string(1, static_cast<char>(key)));
+    // Other keys are echoed as their character and go on to the key table. Only digit and
+    // letter keys have a character equal to their code; the arrows, Home, Delete and the like
+    // would be read as punctuation, so they say nothing of their own.
+    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) {
+      Announce(std::string(1, static_cast<char>(key)));
+    }
     return false;
   }
   if (!CheckNoteChannel()) return true;
