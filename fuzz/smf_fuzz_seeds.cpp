@@ -1,13 +1,19 @@
 // Writes the seed corpus of smf_fuzz into the folder given as the only argument: small files
-// that reach every path of the reader (both formats, the MacBinary prefix, the accepted chunk
-// kinds, running status across meta and system exclusive events, every meta kind, a saved song).
+// that reach every path of the reader (all three formats, the MacBinary prefix, the accepted and
+// the skipped chunk kinds, running status across meta and system exclusive events and stray
+// system bytes, every meta kind, time-code division, notes without note-offs, a saved song), and
+// the public edge-case files when the test-data folder is there (ZENTORY_TESTDATA, else the
+// folder beside the repository).
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/error_report.h"
 #include "song/load_song.h"
 #include "song/smf_parse.h"
 #include "song/smf_writer.h"
@@ -41,6 +47,21 @@ const Bytes kNotes = {0x00, 0x90, 60,   100,  0x00, 64,   90,   0x81, 0x70, 60, 
                       0xF7, 0x02, 0x43, 0xF7, 0x83, 0x60, 0xFF, 0x2F, 0x00};
 const Bytes kRunningSysEx = {0x00, 0x91, 60,   100,  0x00, 0xF0, 0x03, 0x43, 0x10,
                              0xF7, 0x00, 0x7E, 0x7F, 0xF7, 0x10, 0xFF, 0x2F, 0x00};
+
+// Notes of channel 0 in the first track, a stray quarter frame, a sysex with running status after
+// it, the meta kinds whose bytes must come back, and drum hits without note-offs.
+const Bytes kLenient = {0x00, 0xFF, 0x00, 0x02, 0x00, 0x07, 0x00, 0xFF, 0x20, 0x01, 0x05, 0x00,
+                        0xFF, 0x54, 0x05, 0x60, 0x01, 0x02, 0x03, 0x04, 0x00, 0xFF, 0x00, 0x00,
+                        0x00, 0x90, 60,   100,  0x00, 0xF1, 0x7F, 0x10, 62,   100,  0x00, 0xF0,
+                        0x03, 0x43, 0x10, 0xF7, 0x10, 60,   0,    0x00, 0x99, 36,   100,  0x20,
+                        0x99, 36,   100,  0x20, 0x89, 36,   0x40, 0x00, 0xF8, 0x00, 0xFE, 0x00,
+                        0xF6, 0x00, 0xF2, 0x01, 0x02, 0x00, 0xF3, 0x01, 0x00, 0xFF, 0x2F, 0x00};
+
+// Silences the reports of the saved song's load.
+class Quiet : public zentory::IMessageBox {
+ public:
+  int Show(std::string_view) override { return 1; }
+};
 
 void Save(const std::filesystem::path& dir, const char* name, const Bytes& bytes) {
   std::ofstream(dir / name, std::ios::binary)
@@ -85,8 +106,35 @@ int main(int argc, char** argv) {
   shortFile.resize(shortFile.size() - 5);
   Save(dir, "short.mid", shortFile);
 
+  Bytes f2 = Header(2, 2, 0xE728);  // format 2, 25 frames of 40 ticks
+  AddChunk(f2, kLenient);
+  AddChunk(f2, {1, 2}, "Junk");
+  AddChunk(f2, kNotes);
+  Save(dir, "lenient_format2.mid", f2);
+
+  Bytes f0s = Header(0, 3, 96);  // format 0 with several tracks, a longer header
+  f0s[7] = 8;
+  f0s.insert(f0s.end(), {0, 0});
+  AddChunk(f0s, kLenient);
+  AddChunk(f0s, kRunningSysEx);
+  AddChunk(f0s, kNotes);
+  Save(dir, "lenient_format0.mid", f0s);
+
   // A song as the editor saves it.
+  Quiet quiet;
+  zentory::ScopedMessageBoxTarget scope(&quiet);
   zentory::LoadedSong loaded = zentory::LoadSongFromBytes(f1);
   if (loaded.song) Save(dir, "saved.mid", zentory::EncodeSong(*loaded.song));
+
+  // The public edge-case files.
+  const char* set = std::getenv("ZENTORY_TESTDATA");
+  const std::filesystem::path data =
+      std::filesystem::path(set != nullptr && *set != '\0' ? set : ZENTORY_TESTDATA_DIR) / "midi";
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(data, ec)) {
+    if (entry.path().extension() != ".mid") continue;
+    std::filesystem::copy_file(entry.path(), dir / ("public_" + entry.path().filename().string()),
+                               std::filesystem::copy_options::overwrite_existing, ec);
+  }
   return 0;
 }

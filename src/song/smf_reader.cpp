@@ -137,11 +137,14 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
   };
   std::vector<OpenNote> open;
   // Slots are cleared bytewise (all ones is -1): this runs for every chunk, the read-back of a
-  // saved song's seventeen included.
+  // saved song's seventeen included. STILLOPEN counts the notes no note-off has closed yet.
   std::array<std::int32_t, 16 * 128> first;
   std::array<std::int32_t, 16 * 128> last;
-  std::memset(first.data(), 0xFF, sizeof first);
-  std::memset(last.data(), 0xFF, sizeof last);
+  if (options.noteForm) {
+    std::memset(first.data(), 0xFF, sizeof first);
+    std::memset(last.data(), 0xFF, sizeof last);
+  }
+  std::size_t stillOpen = 0;
   bool zeroLength = false;
   std::int64_t now = 0;
   std::int64_t end = 0;  // time of the last event a raw-form read would store
@@ -171,6 +174,7 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
         zeroLength = zeroLength || length == 0;
         first[slot] = note.next;
         if (first[slot] < 0) last[slot] = -1;
+        --stillOpen;
       }
       carried = delta;
       continue;
@@ -187,6 +191,7 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
       event.length = kOpenNoteLength;
       const auto id = static_cast<std::int32_t>(open.size());
       open.push_back({events.size() - 1, now, -1});
+      ++stillOpen;
       if (last[slot] >= 0) {
         open[static_cast<std::size_t>(last[slot])].next = id;
       } else {
@@ -199,8 +204,7 @@ std::size_t ReadTrackChunk(std::span<const std::uint8_t> image, std::size_t curs
     track.SetForm(CMidiTrack::kRawForm);
     return size;
   }
-  bool unended = false;
-  for (const std::int32_t f : first) unended = unended || f >= 0;
+  const bool unended = stillOpen > 0;
   if (unended) {
     EndOpenNotes(events, end);
     report(mdtk::kNotesWithoutEnd);

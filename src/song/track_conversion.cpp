@@ -3,6 +3,7 @@
 // that the step-by-step walks over the list would give.
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <unordered_map>
@@ -26,22 +27,30 @@ std::int32_t ToDelta(std::int64_t d) {
   return static_cast<std::int32_t>(std::min(d, kMaxDelta));
 }
 
-// Dense ids for (channel, key) pairs: 0..2047 for the MIDI range, further ids for anything else.
+// Dense ids for the (channel, key) pairs a track uses, in the order they are first met, so the
+// pairing's tables are as large as the keys played, not as the MIDI range.
 class NoteIds {
  public:
-  std::size_t Id(std::int32_t channel, std::int32_t key) {
+  NoteIds() { std::memset(midi_.data(), 0xFF, sizeof midi_); }  // all ones: no id yet
+  std::uint32_t Id(std::int32_t channel, std::int32_t key) {
     if (channel >= 0 && channel < 16 && key >= 0 && key < 128) {
-      return static_cast<std::size_t>(channel * 128 + key);
+      std::uint32_t& id = midi_[static_cast<std::size_t>(channel * 128 + key)];
+      if (id == kNone) id = count_++;
+      return id;
     }
     const auto packed = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(channel)) << 32) |
                         static_cast<std::uint32_t>(key);
-    auto [it, added] = others_.try_emplace(packed, 2048 + others_.size());
+    auto [it, added] = others_.try_emplace(packed, count_);
+    if (added) ++count_;
     return it->second;
   }
-  std::size_t Count() const { return 2048 + others_.size(); }
+  std::size_t Count() const { return count_; }
 
  private:
-  std::unordered_map<std::uint64_t, std::size_t> others_;
+  static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+  std::array<std::uint32_t, 16 * 128> midi_;
+  std::unordered_map<std::uint64_t, std::uint32_t> others_;
+  std::uint32_t count_ = 0;
 };
 
 }  // namespace
@@ -57,7 +66,7 @@ bool CMidiTrack::ToNoteForm() {
   std::vector<std::int64_t> abs(n);
   std::vector<std::uint32_t> id(n, 0);
   std::vector<std::uint8_t> kind(n, kOther);
-  std::vector<std::uint32_t> start(2049, 0);
+  std::vector<std::uint32_t> start(1, 0);
   NoteIds ids;
   std::int64_t t = 0;
   for (std::size_t i = 0; i < n; ++i) {
@@ -66,7 +75,7 @@ bool CMidiTrack::ToNoteForm() {
     abs[i] = t;
     if (e.status == ev::kNoteOn && e.velocity == 0) e.status = ev::kNoteOff;
     if (e.status != ev::kNoteOn && e.status != ev::kNoteOff) continue;
-    const auto k = static_cast<std::uint32_t>(ids.Id(e.channel, e.key));
+    const std::uint32_t k = ids.Id(e.channel, e.key);
     id[i] = k;
     if (e.status == ev::kNoteOn) {
       kind[i] = kOn;
