@@ -117,3 +117,17 @@ function(zentory_link_bench_backends)
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zentory_link_bench_backends)
+
+# The sound benchmarks (bench/sound_bench.cpp) need the synth and the timer thread.
+function(zentory_link_sound_bench)
+  if(TARGET zentory_bench AND TARGET zentory_backend_fluidsynth AND TARGET zentory_backend_timer)
+    target_link_libraries(zentory_bench PRIVATE zentory_backend_fluidsynth zentory_backend_timer)
+    target_compile_definitions(zentory_bench PRIVATE ZENTORY_HAVE_FLUIDSYNTH=1
+                               ZENTORY_HAVE_TIMER=1)
+    if(TARGET zentory_backend_sdl_audio)
+      target_link_libraries(zentory_bench PRIVATE zentory_backend_sdl_audio)
+      target_compile_definitions(zentory_bench PRIVATE ZENTORY_HAVE_SDL_AUDIO=1)
+    endif()
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zentory_link_sound_bench)
