@@ -25,12 +25,76 @@ struct NamedKey {
   int key;
   const char* name;
 };
+// Every key a shortcut.dat may name that is not a letter or a digit: its name as a listener knows
+// it. The punctuation keys are named by their unshifted character on the Japanese keyboard.
 constexpr NamedKey kNamedKeys[] = {
-    {0x20, "スペース"},   {0x25, "左カーソル"}, {0x26, "上カーソル"},
-    {0x27, "右カーソル"}, {0x28, "下カーソル"}, {0xC0, "アットマーク"},
+    {0x08, "バックスペース"},
+    {0x09, "タブ"},
+    {0x0C, "クリア"},
+    {0x0D, "エンター"},
+    {0x10, "シフト"},
+    {0x11, "コントロール"},
+    {0x12, "アルト"},
+    {0x13, "ポーズ"},
+    {0x14, "キャプスロック"},
+    {0x15, "カナ"},
+    {0x19, "漢字"},
+    {0x1B, "エスケープ"},
+    {0x1C, "変換"},
+    {0x1D, "無変換"},
+    {0x20, "スペース"},
+    {0x21, "ページアップ"},
+    {0x22, "ページダウン"},
+    {0x23, "エンド"},
+    {0x24, "ホーム"},
+    {0x25, "左カーソル"},
+    {0x26, "上カーソル"},
+    {0x27, "右カーソル"},
+    {0x28, "下カーソル"},
+    {0x2C, "プリントスクリーン"},
+    {0x2D, "インサート"},
+    {0x2E, "デリート"},
+    {0x5B, "左ウィンドウズ"},
+    {0x5C, "右ウィンドウズ"},
+    {0x5D, "アプリケーション"},
+    {0x6A, "テンキーのアスタリスク"},
+    {0x6B, "テンキーのプラス"},
+    {0x6C, "テンキーのエンター"},
+    {0x6D, "テンキーのマイナス"},
+    {0x6E, "テンキーのピリオド"},
+    {0x6F, "テンキーのスラッシュ"},
+    {0x90, "ナムロック"},
+    {0x91, "スクロールロック"},
+    {0xA0, "左シフト"},
+    {0xA1, "右シフト"},
+    {0xA2, "左コントロール"},
+    {0xA3, "右コントロール"},
+    {0xA4, "左アルト"},
+    {0xA5, "右アルト"},
+    {0xBA, "コロン"},
+    {0xBB, "セミコロン"},
+    {0xBC, "カンマ"},
+    {0xBD, "マイナス"},
+    {0xBE, "ピリオド"},
+    {0xBF, "スラッシュ"},
+    {0xC0, "アットマーク"},
+    {0xDB, "左角かっこ"},
+    {0xDC, "円マーク"},
+    {0xDD, "右角かっこ"},
+    {0xDE, "キャレット"},
+    {0xE2, "バックスラッシュ"},
+    {0xF0, "英数"},
+    {0xF2, "カタカナひらがな"},
+    {0xF3, "半角全角"},
+    {0xF4, "半角全角"},
 };
 constexpr int kKeyF1 = 0x70;
-constexpr int kKeyF12 = 0x7B;
+constexpr int kKeyF24 = 0x87;
+constexpr int kKeyNumpad0 = 0x60;
+constexpr int kKeyNumpad9 = 0x69;
+constexpr const char* kNumpadDigitPattern = "テンキーの%d";
+// A code no key of the table has: the number, so the listener can still tell keys apart.
+constexpr const char* kOtherKeyPattern = "キーコード[%d]";
 
 constexpr std::size_t kCountBytes = 4;
 constexpr std::size_t kHintOffset = 20;
@@ -133,16 +197,20 @@ std::string SpokenKeyName(int key) {
   for (const NamedKey& k : kNamedKeys) {
     if (k.key == key) return k.name;
   }
-  if (key >= kKeyF1 && key <= kKeyF12) {
-    char buffer[64];
+  char buffer[64];
+  if (key >= kKeyF1 && key <= kKeyF24) {
     std::snprintf(buffer, sizeof buffer, kFunctionKeyPattern, key - kKeyF1 + 1);
     return buffer;
   }
-  // Any other key reads as the character whose single-byte code is the key code's low byte.
-  auto byte = static_cast<char>(static_cast<unsigned char>(key & 0xFF));
-  if (byte == '\0') return {};
-  if (static_cast<unsigned char>(byte) < 0x80) return std::string(1, byte);
-  return Cp932ToUtf8(std::string_view(&byte, 1));
+  if (key >= kKeyNumpad0 && key <= kKeyNumpad9) {
+    std::snprintf(buffer, sizeof buffer, kNumpadDigitPattern, key - kKeyNumpad0);
+    return buffer;
+  }
+  // Letters and digits read as themselves.
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
+    return std::string(1, static_cast<char>(key));
+  std::snprintf(buffer, sizeof buffer, kOtherKeyPattern, key);
+  return buffer;
 }
 
 std::string SpokenCommandItem(const CommandEntry& entry, const CKeyTable& keys) {

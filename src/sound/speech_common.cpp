@@ -10,18 +10,18 @@ constexpr int kRates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100,
 
 const std::vector<OutputFormatRow>& OutputFormatRows() {
   static const std::vector<OutputFormatRow> rows = {
-      {4, "8kHz 8 Bit Mono"},     {5, "8kHz 8 Bit Stereo"},   {6, "8kHz 16 Bit Mono"},
-      {7, "8kHz 16 Bit Stereo"},  {8, "11kHz 8 Bit Mono"},    {9, "11kHz 8 Bit Stereo"},
-      {10, "11kHz 16 Bit Mono"},  {11, "11kHz 16 Bit Stereo"}, {12, "12kHz 8 Bit Mono"},
-      {13, "12kHz 8 Bit Stereo"}, {14, "12kHz 16 Bit Mono"},  {15, "12kHz 16 Bit Stereo"},
-      {16, "16kHz 8 Bit Mono"},   {17, "16kHz 8 Bit Stereo"}, {18, "16kHz 16 Bit Mono"},
-      {19, "16kHz 16 Bit Stereo"}, {20, "22kHz 8 Bit Mono"},  {21, "22kHz 8 Bit Stereo"},
-      {22, "22kHz 16 Bit Mono"},  {23, "22kHz 16 Bit Stereo"}, {24, "24kHz 8 Bit Mono"},
-      {25, "24kHz 8 Bit Stereo"}, {26, "24kHz 16 Bit Mono"},  {27, "24kHz 16 Bit Stereo"},
-      {28, "32kHz 8 Bit Mono"},   {29, "32kHz 8 Bit Stereo"}, {30, "32kHz 16 Bit Mono"},
-      {31, "32kHz 16 Bit Stereo"}, {32, "44kHz 8 Bit Mono"},  {33, "44kHz 8 Bit Stereo"},
-      {34, "44kHz 16 Bit Mono"},  {35, "44kHz 16 Bit Stereo"}, {36, "48kHz 8 Bit Mono"},
-      {37, "48kHz 8 Bit Stereo"}, {38, "48kHz 16 Bit Mono"},  {39, "48kHz 16 Bit Stereo"},
+      {4, "8kHz 8 Bit Mono"},      {5, "8kHz 8 Bit Stereo"},    {6, "8kHz 16 Bit Mono"},
+      {7, "8kHz 16 Bit Stereo"},   {8, "11kHz 8 Bit Mono"},     {9, "11kHz 8 Bit Stereo"},
+      {10, "11kHz 16 Bit Mono"},   {11, "11kHz 16 Bit Stereo"}, {12, "12kHz 8 Bit Mono"},
+      {13, "12kHz 8 Bit Stereo"},  {14, "12kHz 16 Bit Mono"},   {15, "12kHz 16 Bit Stereo"},
+      {16, "16kHz 8 Bit Mono"},    {17, "16kHz 8 Bit Stereo"},  {18, "16kHz 16 Bit Mono"},
+      {19, "16kHz 16 Bit Stereo"}, {20, "22kHz 8 Bit Mono"},    {21, "22kHz 8 Bit Stereo"},
+      {22, "22kHz 16 Bit Mono"},   {23, "22kHz 16 Bit Stereo"}, {24, "24kHz 8 Bit Mono"},
+      {25, "24kHz 8 Bit Stereo"},  {26, "24kHz 16 Bit Mono"},   {27, "24kHz 16 Bit Stereo"},
+      {28, "32kHz 8 Bit Mono"},    {29, "32kHz 8 Bit Stereo"},  {30, "32kHz 16 Bit Mono"},
+      {31, "32kHz 16 Bit Stereo"}, {32, "44kHz 8 Bit Mono"},    {33, "44kHz 8 Bit Stereo"},
+      {34, "44kHz 16 Bit Mono"},   {35, "44kHz 16 Bit Stereo"}, {36, "48kHz 8 Bit Mono"},
+      {37, "48kHz 8 Bit Stereo"},  {38, "48kHz 16 Bit Mono"},   {39, "48kHz 16 Bit Stereo"},
   };
   return rows;
 }
@@ -45,7 +45,6 @@ CSpeechCommon::CSpeechCommon(ISpeechSynth* engine, IWindowView* view)
   for (const auto& row : OutputFormatRows()) names.emplace_back(row.name);
   if (!engine_) {
     if (view_) view_->SetFormatList(names, -1);
-    ErrorMsg();
     return;
   }
   int selected = 0;

@@ -25,8 +25,9 @@ int NumberOfAudioFormat(const AudioFormat& format);
 
 class CSpeechCommon {
  public:
-  // ENGINE may be null (no speech could be started): the lists are still filled, ErrorMsg is
-  // shown once, and every operation then does nothing.
+  // ENGINE may be null: no voice was asked for, or the front end could not start one and has
+  // said why in its own start-up box. The format list is still filled, no box is shown, and
+  // every operation then does nothing.
   CSpeechCommon(ISpeechSynth* engine, IWindowView* view);
   virtual ~CSpeechCommon();
   CSpeechCommon(const CSpeechCommon&) = delete;
@@ -40,8 +41,10 @@ class CSpeechCommon {
   void ChangeRate(int rate);
   bool HasVoice() const { return engine_ != nullptr; }
 
-  static constexpr const char* kErrorMsg = "CSpeechCommon::ErrorMsg";
-  static constexpr const char* kChangeVolumeMsg = "CSpeechCommon::ChangeVolume";
+  // The voice did not answer while it was being set up.
+  static constexpr const char* kErrorMsg = "音声の準備ができませんでした。";
+  // Setting the rate or the volume failed.
+  static constexpr const char* kChangeVolumeMsg = "音声の速さか音量を変えられませんでした。";
 
  private:
   void ErrorMsg();

@@ -70,15 +70,21 @@ TEST(CommandTable, LookupAndSpokenItems) {
   EXPECT_EQ(table.Find(0x20, 0, 0, 1), nullptr);
 
   EXPECT_EQ(SpokenCommandItem(*FindCommandEntry(0x411), table),
-            "範囲の音をクリアする コントロール .");
+            "範囲の音をクリアする コントロール デリート");
   EXPECT_EQ(SpokenCommandItem(*FindCommandEntry(0x709), table),
             "編集対象をチャネル9のトラックに切り替え コントロール ファンクション9 シフト "
             "コントロール ファンクション1");
   EXPECT_EQ(SpokenCommandItem(*FindCommandEntry(0x408), table),
             "範囲の指定チャネルを再生 シフト コントロール アルト スペース");
   EXPECT_EQ(SpokenKeyName(0xC0), "アットマーク");
-  EXPECT_EQ(SpokenKeyName(0xB1), "ｱ");  // a single-byte katakana code
-  EXPECT_EQ(SpokenKeyName(0), "");
+  // Keys without a character are named, never read as the character of their code.
+  EXPECT_EQ(SpokenKeyName(0x24), "ホーム");
+  EXPECT_EQ(SpokenKeyName(0x6B), "テンキーのプラス");
+  EXPECT_EQ(SpokenKeyName(0x65), "テンキーの5");
+  EXPECT_EQ(SpokenKeyName(0x86), "ファンクション23");
+  EXPECT_EQ(SpokenKeyName('7'), "7");
+  EXPECT_EQ(SpokenKeyName(0xB1), "キーコード[177]");
+  EXPECT_EQ(SpokenKeyName(0), "キーコード[0]");
 }
 
 class ShortcutFileTest : public ::testing::Test {

@@ -397,11 +397,12 @@ TEST_F(MainWindow, WithoutAVoiceTheTextsAreStillShownAndTheSettingsKept) {
   ASSERT_TRUE(SaveSettings((dir / "setup.ini").string(), stored));
   withVoice = false;
   Start();
-  EXPECT_EQ(box.Boxes().size(), 1u);
+  // No voice was asked for, or the front end has already said why there is none: no box here.
+  EXPECT_TRUE(box.Boxes().empty());
   EXPECT_EQ(view.guide, "曲を新規作成しました。小節[1] 拍[1] 節[1]");
   Key('V', 1, 0, 1);
   EXPECT_EQ(view.guide, "バージョン1.09");
-  EXPECT_EQ(box.Boxes().size(), 1u);
+  EXPECT_TRUE(box.Boxes().empty());
   dialog->Shutdown();
   auto bytes = FileBytes("setup.ini");
   EXPECT_EQ(LoadLe32(&bytes[0]), -5);

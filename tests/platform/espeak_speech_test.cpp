@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <mutex>
 #include <thread>
+
+#include "support/temp_dir.h"
 
 namespace zentory {
 namespace {
@@ -82,6 +86,41 @@ TEST(EspeakSpeech, SpeaksIntoTheOutputInTheChosenFormatAndNewerTextWins) {
   EXPECT_FALSE(voice.SetRate(11));
   EXPECT_TRUE(voice.SetRate(-10));
   EXPECT_FALSE(voice.SetVolume(101));
+}
+
+TEST(EspeakSpeech, MissingDataIsReportedAndTheProgramGoesOn) {
+  // A folder that does not exist: the library would quietly take its own data instead.
+  CEspeakSpeech missing(nullptr);
+  missing.SetDataPath("/nonexistent-espeak-data");
+  EXPECT_FALSE(missing.Start());
+  EXPECT_NE(missing.Problems().find("espeak-ng-data"), std::string::npos) << missing.Problems();
+  EXPECT_NE(missing.Problems().find("/nonexistent-espeak-data"), std::string::npos);
+}
+
+TEST(EspeakSpeechDeathTest, AnEmptyDataFolderFailsWithoutEndingTheProcess) {
+  // eSpeak NG's state is process-wide, so the library's own failure is tried in a fresh process,
+  // before any other test has started it. Its plain initialisation would exit with code 1 here.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  test_support::TempDir empty;
+  EXPECT_EXIT(
+      {
+        CEspeakSpeech voice(nullptr);
+        voice.SetDataPath(empty.Str());
+        const bool started = voice.Start();
+        const bool named = voice.Problems().find("espeak-ng-data") != std::string::npos;
+        std::_Exit(!started && named ? 0 : 3);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST(EspeakSpeech, MalformedReadingsAreNamedAndTheRestApplies) {
+  test_support::TempDir dir;
+  std::ofstream(dir.File("readings.txt")) << "ok\tオーケー\nno tab\n";
+  CEspeakSpeech voice(nullptr);
+  voice.SetReadingsFolder(dir.Str());
+  ASSERT_TRUE(voice.Start());
+  EXPECT_NE(voice.Problems().find("readings.txt"), std::string::npos) << voice.Problems();
+  EXPECT_NE(voice.Problems().find(" 2行目"), std::string::npos) << voice.Problems();
 }
 
 }  // namespace

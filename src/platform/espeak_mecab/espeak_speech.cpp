@@ -1,13 +1,17 @@
 #include "platform/espeak_mecab/espeak_speech.h"
 
+#include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <mutex>
 
 #include "platform/espeak_mecab/speech_text.h"
+#include "platform/espeak_mecab/voice_texts.h"
 
 namespace zentory {
 
@@ -18,12 +22,9 @@ struct VoiceRow {
   const char* name;         // eSpeak NG voice name with its variant
 };
 constexpr VoiceRow kVoices[] = {
-    {"eSpeak NG 日本語 (男声)", "ja"},
-    {"eSpeak NG 日本語 (女声)", "ja+f2"},
+    {voice_texts::kVoiceRows[0], "ja"},
+    {voice_texts::kVoiceRows[1], "ja+f2"},
 };
-
-constexpr const char* kNoDictionary =
-    "MeCab の辞書 (mecab-ipadic-utf8) が見つかりません。漢字を正しく読み上げられません。";
 
 // Synthesis blocks of 20 ms: the first sound of an utterance is ready that soon.
 constexpr int kBlockMs = 20;
@@ -37,11 +38,49 @@ int WordsPerMinute(int rate) {
   return std::clamp(static_cast<int>(std::lround(wpm)), 80, 450);
 }
 
-// eSpeak NG is initialised once per process and never terminated: its terminate call can hang
-// on the library's own queue thread, and a second initialisation after it is not safe.
-int InitializeEspeakOnce() {
-  static const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBlockMs, nullptr, 0);
-  return rate;
+struct EspeakStart {
+  int rate = 0;       // the sample rate once started, 0 while not
+  std::string error;  // the library's reason for the last failed start
+};
+
+// eSpeak NG keeps its state process-wide. It is initialised once and never terminated: its
+// terminate call can hang on the library's own queue thread, and a second initialisation after
+// it is not safe. A failed start may be tried again (with another data path); once one succeeded,
+// later calls share it, whatever existing folder they name. The library's espeak_Initialize ends
+// the process when its data is missing, so the calls underneath it are used, which return an error
+// instead.
+EspeakStart InitializeEspeakOnce(const std::string& dataPath) {
+  static std::mutex mutex;
+  static EspeakStart state;
+  // The library quietly takes its own data when the folder named does not exist.
+  std::error_code ec;
+  if (!dataPath.empty() && !std::filesystem::is_directory(dataPath, ec)) {
+    return EspeakStart{0, dataPath};
+  }
+  std::lock_guard lock(mutex);
+  if (state.rate > 0) return state;
+  espeak_ng_InitializePath(dataPath.empty() ? nullptr : dataPath.c_str());
+  espeak_ng_ERROR_CONTEXT context = nullptr;
+  espeak_ng_STATUS status = espeak_ng_Initialize(&context);
+  if (status == ENS_OK)
+    status = espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, kBlockMs, nullptr);
+  if (status != ENS_OK) {
+    char message[256] = {};
+    espeak_ng_GetStatusCodeMessage(status, message, sizeof message);
+    espeak_ng_ClearErrorContext(&context);
+    state.error = message;
+    return state;
+  }
+  espeak_ng_ClearErrorContext(&context);
+  state.rate = espeak_ng_GetSampleRate();
+  return state;
+}
+
+std::string WithReason(const char* pattern, const std::string& reason) {
+  std::string_view p(pattern);
+  std::size_t at = p.find("%s");
+  if (at == std::string_view::npos) return std::string(p);
+  return std::string(p.substr(0, at)) + reason + std::string(p.substr(at + 2));
 }
 
 int SynthCallback(short* wav, int count, espeak_EVENT* events) {
@@ -98,15 +137,33 @@ CEspeakSpeech::~CEspeakSpeech() {
   }
 }
 
+void CEspeakSpeech::AddProblem(const std::string& line) {
+  if (!problems_.empty()) problems_ += '\n';
+  problems_ += line;
+}
+
 bool CEspeakSpeech::Start() {
   if (started_) return true;
-  const int rate = InitializeEspeakOnce();
-  if (rate <= 0) return false;
-  if (espeak_SetVoiceByName(kVoices[0].name) != EE_OK) return false;
+  problems_.clear();
+  const EspeakStart espeak = InitializeEspeakOnce(dataPath_);
+  if (espeak.rate <= 0) {
+    AddProblem(WithReason(voice_texts::kNoVoiceData, espeak.error));
+    return false;
+  }
+  if (espeak_SetVoiceByName(kVoices[0].name) != EE_OK) {
+    AddProblem(WithReason(voice_texts::kNoVoiceData, kVoices[0].name));
+    return false;
+  }
+  const int rate = espeak.rate;
   sourceRate_ = rate;
   // The dictionary loads before the first word; from here on only the worker uses it.
   reader_ = std::make_unique<CReadingConverter>(dicDir_);
-  if (!reader_->HasDictionary()) problems_ = kNoDictionary;
+  if (!reader_->HasDictionary()) AddProblem(voice_texts::kNoDictionary);
+  if (!readingsFolder_.empty()) {
+    std::string notice;
+    reader_->SetUserReadings(CReadingDictionary::Load(readingsFolder_, notice));
+    if (!notice.empty()) AddProblem(notice);
+  }
   espeak_SetSynthCallback(&SynthCallback);
   format_ = AudioFormat{rate, 16, 1};
   if (output_) outputOpen_ = output_->Open(format_, nullptr);
@@ -226,8 +283,10 @@ void CEspeakSpeech::Run() {
     }
     speaking_ = generation;
     leading_ = true;
-    espeak_Synth(reading.c_str(), reading.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
-                 nullptr, this);
+    // The reading holds phonemes in [[ ]] for the syllables the voice's rules get wrong; a [ of
+    // the text itself never gets this far.
+    espeak_Synth(reading.c_str(), reading.size() + 1, 0, POS_CHARACTER, 0,
+                 espeakCHARS_UTF8 | espeakPHONEMES, nullptr, this);
   }
 }
 

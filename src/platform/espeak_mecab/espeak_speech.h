@@ -36,15 +36,22 @@ class CPcmConverter {
 
 class CEspeakSpeech : public ISpeechSynth {
  public:
-  // OUTPUT receives the speech; null: the voice runs but nothing is heard.
+  // OUTPUT receives the speech; null: the voice runs but nothing is heard. DICDIR: the MeCab
+  // dictionary (empty: the usual places).
   explicit CEspeakSpeech(IAudioOutput* output, std::string dicDir = {});
   ~CEspeakSpeech() override;
   CEspeakSpeech(const CEspeakSpeech&) = delete;
   CEspeakSpeech& operator=(const CEspeakSpeech&) = delete;
 
-  // Starts the worker and the voice. False when eSpeak NG or its Japanese voice is missing.
+  // Before Start: the folder of eSpeak NG's data (empty: the library's own), and the folder
+  // whose readings.txt holds the user's readings (empty: none are read).
+  void SetDataPath(std::string path) { dataPath_ = std::move(path); }
+  void SetReadingsFolder(std::string folder) { readingsFolder_ = std::move(folder); }
+  // Starts the worker and the voice. False, with the reason in Problems(), when eSpeak NG's data
+  // or its Japanese voice is missing; the process always goes on.
   bool Start();
-  // What works less well than it should (for example no MeCab dictionary), or empty.
+  // What works less well than it should (no MeCab dictionary, a malformed readings.txt line), or
+  // why the voice could not start; one sentence a line, or empty.
   const std::string& Problems() const { return problems_; }
 
   std::vector<std::string> Voices() override;
@@ -65,7 +72,11 @@ class CEspeakSpeech : public ISpeechSynth {
   void Run();
 
   IAudioOutput* output_;
+  void AddProblem(const std::string& line);
+
   std::string dicDir_;
+  std::string dataPath_;
+  std::string readingsFolder_;
   std::string problems_;
   int sourceRate_ = 22050;
 

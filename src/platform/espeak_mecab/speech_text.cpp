@@ -8,64 +8,23 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/espeak_mecab/voice_texts.h"
+
 namespace zentory {
 
 namespace {
 
 using Kind = SpeechTextRule::Kind;
 
-// Everything the voice is told to read differently, in one place. Symbols first (they change the
-// text MeCab sees), then words (by MeCab surface), then letters.
-constexpr SpeechTextRule kRules[] = {
-    // Numbers are written "小節[1]"; the brackets are for the eye only.
-    {Kind::kSymbol, "[", " "},
-    {Kind::kSymbol, "]", " "},
-    // Values: key names ("F#m") and signed numbers ("-8192", a lone "-" while typing).
-    {Kind::kSymbol, "#", "シャープ"},
-    {Kind::kSymbol, "-", "マイナス"},
-    {Kind::kSymbol, "+", "プラス"},
-    {Kind::kSymbol, "%", "パーセント"},
-    // Readings MeCab gets wrong in the program's own sentences.
-    {Kind::kSymbol, "分音符", "ブオンプ"},
-    {Kind::kSymbol, "1つ", "ヒトツ"},
-    {Kind::kSymbol, "後に戻す", "アトニモドス"},
-    {Kind::kSymbol, "MIDI", "ミディ"},
-    // The sixteenth of the position wording; MeCab would say ブシ.
-    {Kind::kWord, "節", "セツ"},
-    {Kind::kWord, "値", "アタイ", "名詞,一般"},  // "値が低すぎます"; 設定値 stays セッテイチ
-    // Note and key names; lower-case b and m are the flat and the minor of key names.
-    {Kind::kLetter, "A", "エー"},
-    {Kind::kLetter, "B", "ビー"},
-    {Kind::kLetter, "C", "シー"},
-    {Kind::kLetter, "D", "ディー"},
-    {Kind::kLetter, "E", "イー"},
-    {Kind::kLetter, "F", "エフ"},
-    {Kind::kLetter, "G", "ジー"},
-    {Kind::kLetter, "H", "エイチ"},
-    {Kind::kLetter, "I", "アイ"},
-    {Kind::kLetter, "J", "ジェー"},
-    {Kind::kLetter, "K", "ケー"},
-    {Kind::kLetter, "L", "エル"},
-    {Kind::kLetter, "M", "エム"},
-    {Kind::kLetter, "N", "エヌ"},
-    {Kind::kLetter, "O", "オー"},
-    {Kind::kLetter, "P", "ピー"},
-    {Kind::kLetter, "Q", "キュー"},
-    {Kind::kLetter, "R", "アール"},
-    {Kind::kLetter, "S", "エス"},
-    {Kind::kLetter, "T", "ティー"},
-    {Kind::kLetter, "U", "ユー"},
-    {Kind::kLetter, "V", "ブイ"},
-    {Kind::kLetter, "W", "ダブリュー"},
-    {Kind::kLetter, "X", "エックス"},
-    {Kind::kLetter, "Y", "ワイ"},
-    {Kind::kLetter, "Z", "ゼット"},
-    {Kind::kLetter, "b", "フラット"},
-    {Kind::kLetter, "m", "マイナー"},
-};
-
 // Runs of letters up to this length are spelt (note and key names); longer ones are words.
 constexpr std::size_t kSpeltLetters = 3;
+// An error code: a four-character module prefix and eight hexadecimal digits ("GENE01000002").
+constexpr std::size_t kCodePrefix = 4;
+constexpr std::size_t kCodeDigits = 8;
+
+constexpr const char* kMinus = "マイナス";
+constexpr const char* kPoint = "テン";
+constexpr const char* kLongVowel = "ー";
 
 constexpr std::array<const char*, 10> kDigits = {"ゼロ", "イチ", "ニ",   "サン", "ヨン",
                                                  "ゴ",   "ロク", "ナナ", "ハチ", "キュウ"};
@@ -79,6 +38,18 @@ constexpr std::array<const char*, 10> kThousands = {"",         "セン",      "
                                                     "ハッセン", "キュウセン"};
 constexpr std::array<const char*, 4> kMyriads = {"", "マン", "オク", "チョウ"};
 
+// The voice's own rule gives リャ, リュ, リョ an extra vowel; these phonemes say them right.
+struct PalatalR {
+  const char* kana;
+  const char* phonemes;      // alone
+  const char* longPhonemes;  // before ー
+};
+constexpr PalatalR kPalatalR[] = {
+    {"リャ", "[[r`_ja]]", "[[r`_ja:]]"},
+    {"リュ", "[[r`_ju]]", "[[r`_ju:]]"},
+    {"リョ", "[[r`_jo]]", "[[r`_jo:]]"},
+};
+
 std::string GroupReading(int n) {  // 1..9999
   std::string s = kThousands[static_cast<std::size_t>(n / 1000)];
   s += kHundreds[static_cast<std::size_t>(n / 100 % 10)];
@@ -90,9 +61,13 @@ std::string GroupReading(int n) {  // 1..9999
 }
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsUpperOrDigit(char c) { return (c >= 'A' && c <= 'Z') || IsDigit(c); }
+bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); }
+bool IsWordByte(char c) { return IsAsciiLetter(c) || IsDigit(c); }
 
 const char* LetterReading(char c) {
-  for (const auto& rule : kRules) {
+  for (const auto& rule : SpeechTextRules()) {
     if (rule.kind == Kind::kLetter && rule.text[0] == c) return rule.reading;
   }
   // Other lower-case letters are read as their capitals.
@@ -103,32 +78,63 @@ const char* LetterReading(char c) {
 std::string SpellLetters(std::string_view run) {
   std::string s;
   for (char c : run) {
-    if (const char* r = LetterReading(c)) s += r;
+    if (IsDigit(c)) {
+      s += kDigits[static_cast<std::size_t>(c - '0')];
+    } else if (const char* r = LetterReading(c)) {
+      s += r;
+    }
   }
   return s;
 }
 
-std::string ReplaceSymbols(std::string text) {
-  for (const auto& rule : kRules) {
-    if (rule.kind != Kind::kSymbol) continue;
-    const std::size_t len = std::strlen(rule.text);
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-      if (text.compare(i, len, rule.text) == 0) {
-        out += rule.reading;
-        i += len;
-      } else {
-        out += text[i++];
-      }
-    }
-    text.swap(out);
+// A whole run of Latin letters: a known word, spelt when short, else left to the voice.
+std::string LatinReading(std::string_view run) {
+  for (const auto& rule : SpeechTextRules()) {
+    if (rule.kind == Kind::kLatin && run == rule.text) return rule.reading;
   }
-  return text;
+  return run.size() <= kSpeltLetters ? SpellLetters(run) : std::string(run);
+}
+
+// The length of an error code at POS of TEXT, or 0.
+std::size_t ErrorCodeAt(std::string_view text, std::size_t pos) {
+  if (pos > 0 && IsWordByte(text[pos - 1])) return 0;
+  const std::size_t end = pos + kCodePrefix + kCodeDigits;
+  if (end > text.size() || text[pos] < 'A' || text[pos] > 'Z') return 0;
+  for (std::size_t i = pos; i < pos + kCodePrefix; ++i) {
+    if (!IsUpperOrDigit(text[i])) return 0;
+  }
+  for (std::size_t i = pos + kCodePrefix; i < end; ++i) {
+    if (!IsHexDigit(text[i])) return 0;
+  }
+  if (end < text.size() && IsWordByte(text[end])) return 0;
+  return end - pos;
+}
+
+std::size_t DigitRun(std::string_view text, std::size_t pos) {
+  std::size_t end = pos;
+  while (end < text.size() && IsDigit(text[end])) ++end;
+  return end - pos;
+}
+
+const SpeechTextRule* SymbolAt(std::string_view text, std::size_t pos) {
+  for (const auto& rule : SpeechTextRules()) {
+    if (rule.kind == Kind::kSymbol && text.compare(pos, std::strlen(rule.text), rule.text) == 0) {
+      return &rule;
+    }
+  }
+  return nullptr;
+}
+
+// A hyphen is a minus before a number or standing alone; inside a word it only separates.
+bool IsMinusAt(std::string_view text, std::size_t pos) {
+  if (pos + 1 < text.size() && IsDigit(text[pos + 1])) return true;
+  const bool openBefore = pos == 0 || text[pos - 1] == ' ';
+  const bool openAfter = pos + 1 == text.size() || text[pos + 1] == ' ';
+  return openBefore && openAfter;
 }
 
 const char* WordReading(std::string_view surface, const char* feature) {
-  for (const auto& rule : kRules) {
+  for (const auto& rule : SpeechTextRules()) {
     if (rule.kind != Kind::kWord || surface != rule.text) continue;
     if (rule.feature == nullptr ||
         (feature != nullptr && std::string_view(feature).starts_with(rule.feature))) {
@@ -138,39 +144,41 @@ const char* WordReading(std::string_view surface, const char* feature) {
   return nullptr;
 }
 
-// The 8th feature field of an ipadic entry is the reading; unknown words have none.
-std::string_view ReadingField(const char* feature) {
+// Field INDEX (0-based) of an ipadic feature string, or empty when it is missing or "*".
+std::string_view FeatureField(const char* feature, int index) {
   std::string_view f(feature ? feature : "");
-  for (int field = 0; field < 7; ++field) {
+  for (int field = 0; field < index; ++field) {
     auto comma = f.find(',');
     if (comma == std::string_view::npos) return {};
     f.remove_prefix(comma + 1);
   }
-  auto comma = f.find(',');
-  std::string_view reading = f.substr(0, comma);
-  return reading == "*" ? std::string_view{} : reading;
+  std::string_view value = f.substr(0, f.find(','));
+  return value == "*" ? std::string_view{} : value;
 }
+
+// ipadic's 9th field is the pronunciation (は as ワ, long vowels as ー); the 8th the reading.
+constexpr int kPronunciationField = 8;
+constexpr int kReadingField = 7;
 
 bool AllDigits(std::string_view s) {
   if (s.empty()) return false;
   for (char c : s) {
-    if (c < '0' || c > '9') return false;
+    if (!IsDigit(c)) return false;
   }
   return true;
 }
 
-// Reads the pieces MeCab does not: digit runs and short letter runs, in text without MeCab.
+// Reads the pieces MeCab does not: digit runs and letter runs, in text without MeCab.
 std::string ReadPlain(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
     std::size_t j = i;
-    if (text[i] >= '0' && text[i] <= '9') {
-      while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j;
+    if (IsDigit(text[i])) {
+      j += DigitRun(text, i);
       out += NumberReading(text.substr(i, j - i));
     } else if (IsAsciiLetter(text[i])) {
       while (j < text.size() && IsAsciiLetter(text[j])) ++j;
-      std::string_view run = text.substr(i, j - i);
-      out += run.size() <= kSpeltLetters ? SpellLetters(run) : std::string(run);
+      out += LatinReading(text.substr(i, j - i));
     } else {
       out += text[i];
       j = i + 1;
@@ -181,8 +189,6 @@ std::string ReadPlain(std::string_view text) {
 }
 
 }  // namespace
-
-std::span<const SpeechTextRule> SpeechTextRules() { return kRules; }
 
 std::string NormalizeNfkc(std::string_view utf8) {
   UErrorCode status = U_ZERO_ERROR;
@@ -200,11 +206,7 @@ std::string NormalizeNfkc(std::string_view utf8) {
 std::string NumberReading(std::string_view digits) {
   while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
   if (digits.empty()) return {};
-  if (digits.size() > 16) {  // beyond チョウ: read it as a string of digits
-    std::string s;
-    for (char c : digits) s += kDigits[static_cast<std::size_t>(c - '0')];
-    return s;
-  }
+  if (digits.size() > 16) return DigitByDigit(digits);  // beyond チョウ
   if (digits == "0") return kDigits[0];
   std::string s;
   const std::size_t groups = (digits.size() + 3) / 4;
@@ -222,6 +224,78 @@ std::string NumberReading(std::string_view digits) {
     s += kMyriads[g];
   }
   return s;
+}
+
+std::string DigitByDigit(std::string_view digits) { return SpellLetters(digits); }
+
+std::string RewriteSymbols(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 2);
+  for (std::size_t i = 0; i < text.size();) {
+    if (std::size_t code = ErrorCodeAt(text, i)) {
+      // Read as it is written: the module's letters, then the digits one by one in two fours.
+      out += SpellLetters(text.substr(i, kCodePrefix)) + ' ';
+      out += DigitByDigit(text.substr(i + kCodePrefix, kCodeDigits / 2)) + ' ';
+      out += DigitByDigit(text.substr(i + kCodePrefix + kCodeDigits / 2, kCodeDigits / 2));
+      i += code;
+      continue;
+    }
+    if (IsDigit(text[i]) && (i == 0 || !IsDigit(text[i - 1]))) {
+      const std::size_t whole = DigitRun(text, i);
+      const std::size_t point = i + whole;
+      const std::size_t fraction =
+          point + 1 < text.size() && text[point] == '.' ? DigitRun(text, point + 1) : 0;
+      if (fraction > 0) {
+        // A decimal point is テン, and every digit after it is read on its own (1.09).
+        out += NumberReading(text.substr(i, whole)) + kPoint;
+        out += DigitByDigit(text.substr(point + 1, fraction));
+        i = point + 1 + fraction;
+        continue;
+      }
+    }
+    if (text[i] == '-') {
+      out += IsMinusAt(text, i) ? kMinus : " ";
+      ++i;
+      continue;
+    }
+    if (const SpeechTextRule* rule = SymbolAt(text, i)) {
+      out += rule->reading;
+      i += std::strlen(rule->text);
+      continue;
+    }
+    out += text[i++];
+  }
+  return out;
+}
+
+std::string FinishForVoice(std::string_view reading) {
+  std::string out;
+  out.reserve(reading.size() + 16);
+  for (std::size_t i = 0; i < reading.size();) {
+    const PalatalR* palatal = nullptr;
+    for (const PalatalR& p : kPalatalR) {
+      if (reading.compare(i, std::strlen(p.kana), p.kana) == 0) palatal = &p;
+    }
+    if (palatal) {
+      i += std::strlen(palatal->kana);
+      const bool isLong = reading.compare(i, std::strlen(kLongVowel), kLongVowel) == 0;
+      if (isLong) i += std::strlen(kLongVowel);
+      out += isLong ? palatal->longPhonemes : palatal->phonemes;
+      continue;
+    }
+    const char c = reading[i];
+    if (!out.empty()) {
+      // A Latin letter touching kana makes eSpeak spell the word; a blank keeps them apart.
+      const char previous = out.back();
+      const bool previousLatin = IsAsciiLetter(previous);
+      const bool previousWide = static_cast<unsigned char>(previous) >= 0x80;
+      const bool startsWide = (static_cast<unsigned char>(c) & 0xC0) == 0xC0;
+      if ((previousLatin && startsWide) || (previousWide && IsAsciiLetter(c))) out += ' ';
+    }
+    out += c;
+    ++i;
+  }
+  return out;
 }
 
 void CReadingConverter::Deleter::operator()(mecab_t* m) const { mecab_destroy(m); }
@@ -255,9 +329,7 @@ CReadingConverter::CReadingConverter(std::string dicDir) : dicDir_(std::move(dic
 
 CReadingConverter::~CReadingConverter() = default;
 
-std::string CReadingConverter::ToReading(std::string_view utf8) {
-  std::string text = ReplaceSymbols(NormalizeNfkc(utf8));
-  if (!tagger_) return ReadPlain(text);
+std::string CReadingConverter::Tag(const std::string& text) {
   const mecab_node_t* node = mecab_sparse_tonode2(tagger_.get(), text.data(), text.size());
   if (node == nullptr) return ReadPlain(text);
   std::string out;
@@ -265,17 +337,36 @@ std::string CReadingConverter::ToReading(std::string_view utf8) {
     if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE) continue;
     if (node->rlength > node->length && !out.empty()) out += ' ';
     std::string_view surface(node->surface, node->length);
+    if (surface.empty()) continue;
     if (const char* word = WordReading(surface, node->feature)) {
       out += word;
     } else if (AllDigits(surface) || IsAsciiLetter(surface.front())) {
       out += ReadPlain(surface);
-    } else if (std::string_view reading = ReadingField(node->feature); !reading.empty()) {
-      out += reading;
+    } else if (auto said = FeatureField(node->feature, kPronunciationField); !said.empty()) {
+      out += said;
+    } else if (auto read = FeatureField(node->feature, kReadingField); !read.empty()) {
+      out += read;
     } else {
       out += ReadPlain(surface);
     }
   }
   return out;
+}
+
+std::string CReadingConverter::ToReading(std::string_view utf8) {
+  std::string text = RewriteSymbols(user_.Apply(NormalizeNfkc(utf8)));
+  return FinishForVoice(tagger_ ? Tag(text) : ReadPlain(text));
+}
+
+std::string ReadingForVoice(std::string_view text, const std::string& readingsFolder,
+                            std::string& notice) {
+  CReadingConverter converter;
+  notice.clear();
+  if (!converter.HasDictionary()) notice = voice_texts::kNoDictionary;
+  std::string readingsNotice;
+  converter.SetUserReadings(CReadingDictionary::Load(readingsFolder, readingsNotice));
+  if (!readingsNotice.empty()) notice += (notice.empty() ? "" : "\n") + readingsNotice;
+  return converter.ToReading(text);
 }
 
 }  // namespace zentory

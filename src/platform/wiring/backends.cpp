@@ -15,6 +15,11 @@
 
 namespace zentory {
 
+namespace {
+constexpr int kAudioRate = 48000;
+constexpr int kAudioBufferFrames = 512;
+}  // namespace
+
 // Members in destruction order, last first: voices, then streams, then the device.
 struct CBackends::Impl {
 #if defined(ZENTORY_HAVE_TIMER)
@@ -33,16 +38,19 @@ struct CBackends::Impl {
   std::unique_ptr<CEspeakSpeech> embedded;
 #endif
 
-  ISpeechSynth* StartEmbedded(std::vector<std::string>& problems) {
+  ISpeechSynth* StartEmbedded(std::vector<std::string>& problems,
+                              const std::string& readingsFolder) {
 #if defined(ZENTORY_HAVE_ESPEAK_MECAB)
     embedded = std::make_unique<CEspeakSpeech>(speechStream.get());
-    if (embedded->Start()) {
-      if (!embedded->Problems().empty()) problems.push_back(embedded->Problems());
-      return embedded.get();
-    }
+    embedded->SetReadingsFolder(readingsFolder);
+    const bool started = embedded->Start();
+    if (!embedded->Problems().empty()) problems.push_back(embedded->Problems());
+    if (started) return embedded.get();
     embedded.reset();
+#else
+    (void)readingsFolder;
+    problems.push_back(backend_texts::kNoEmbeddedVoice);
 #endif
-    // No line in the box: the voice's own start-up box (CSpeechCommon::ErrorMsg) says it.
     return nullptr;
   }
 };
@@ -54,7 +62,7 @@ CBackends::~CBackends() = default;
 bool CBackends::OpenAudio(std::vector<std::string>& problems) {
 #if defined(ZENTORY_HAVE_SDL_AUDIO)
   if (impl_->speechStream) return true;
-  if (impl_->device.Open()) {
+  if (impl_->device.Open(kAudioRate, kAudioBufferFrames)) {
     impl_->speechStream = impl_->device.CreateOutput();
     impl_->waveStream = impl_->device.CreateOutput();
     return true;
@@ -71,7 +79,8 @@ IAudioOutput* CBackends::SpeechAudio() const { return impl_->speechStream.get();
 IAudioOutput* CBackends::WaveAudio() const { return impl_->waveStream.get(); }
 
 ISpeechSynth* CBackends::StartSpeech(std::string_view which, bool fallback,
-                                     std::vector<std::string>& problems) {
+                                     std::vector<std::string>& problems,
+                                     const std::string& readingsFolder) {
   if (which == "speechd") {
 #if defined(ZENTORY_HAVE_SPEECHD)
     impl_->speechd = std::make_unique<CSpeechdSpeech>();
@@ -86,10 +95,36 @@ ISpeechSynth* CBackends::StartSpeech(std::string_view which, bool fallback,
       return nullptr;
     }
     problems.push_back(line + "\n" + backend_texts::kNoSpeechdFallback);
-    return impl_->StartEmbedded(problems);
+    return impl_->StartEmbedded(problems, readingsFolder);
   }
-  if (which == "embedded") return impl_->StartEmbedded(problems);
+  if (which == "embedded") return impl_->StartEmbedded(problems, readingsFolder);
   return nullptr;
+}
+
+int CBackends::AudioRate() const {
+#if defined(ZENTORY_HAVE_SDL_AUDIO)
+  if (impl_->device.IsOpen()) return impl_->device.Rate();
+#endif
+  return 0;
+}
+
+int CBackends::AudioBufferFrames() const { return kAudioBufferFrames; }
+
+int CBackends::AddAudioRenderer(std::function<void(float*, int)> renderer) {
+#if defined(ZENTORY_HAVE_SDL_AUDIO)
+  if (impl_->device.IsOpen()) return impl_->device.AddRenderer(std::move(renderer));
+#else
+  (void)renderer;
+#endif
+  return 0;
+}
+
+void CBackends::RemoveAudioRenderer(int id) {
+#if defined(ZENTORY_HAVE_SDL_AUDIO)
+  if (id != 0) impl_->device.RemoveRenderer(id);
+#else
+  (void)id;
+#endif
 }
 
 IClock* CBackends::RealClock() {

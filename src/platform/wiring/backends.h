@@ -3,6 +3,7 @@
 // the key script) start them through here, so they degrade the same way when one is missing.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,10 +38,18 @@ class CBackends {
 
   // Starts the voice WHICH ("embedded", "speechd" or "none"). When speech-dispatcher cannot be
   // reached and FALLBACK is set, the embedded voice is started instead. Returns null without a
-  // voice; every problem but a failed embedded voice (which has a box of its own when the main
-  // window starts) is one line in PROBLEMS.
+  // voice; every problem is one line in PROBLEMS. The embedded voice takes the user's readings
+  // from READINGSFOLDER/readings.txt (the folder of setup.ini; empty: none).
   ISpeechSynth* StartSpeech(std::string_view which, bool fallback,
-                            std::vector<std::string>& problems);
+                            std::vector<std::string>& problems,
+                            const std::string& readingsFolder = {});
+
+  // The audio mix for a renderer such as the embedded synth: float stereo frames added on the
+  // audio thread. Rate 0 (and no renderer taken) without an audio device.
+  int AudioRate() const;
+  int AudioBufferFrames() const;
+  int AddAudioRenderer(std::function<void(float*, int)> renderer);
+  void RemoveAudioRenderer(int id);
 
   // The steady clock and the timer thread; null when the build has no timer backend.
   IClock* RealClock();

@@ -1,0 +1,256 @@
+// Every fixed text the program speaks, against the reading the embedded voice was reviewed with
+// (tests/platform/speech_readings.tsv). The texts come from the program's own tables and text
+// headers, so a new text without a reviewed reading fails here, and so does a changed reading.
+//
+// To review: ZENTORY_WRITE_READINGS=FILE writes the table as the program reads it now, for a
+// fluent listener to check and copy over the stored one.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "app/command_table.h"
+#include "base/general.h"
+#include "edit/position_wording.h"
+#include "platform/espeak_mecab/speech_text.h"
+#include "song/event_names.h"
+#include "song/midi_values.h"
+#include "song/song_errors.h"
+
+namespace zentory {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSource = ZENTORY_SOURCE_DIR;
+const fs::path kTable = kSource / "tests/platform/speech_readings.tsv";
+
+// Rows of the table: \t, \n and \\ stand for a tab, a line break and a backslash. A text that
+// starts with "+" is listed by the table itself: a text of a feature still being built.
+std::string Unescape(std::string_view s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\\' && i + 1 < s.size()) {
+      char c = s[++i];
+      out += c == 't' ? '\t' : c == 'n' ? '\n' : c;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+std::string Escape(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\\') {
+      out += "\\\\";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+struct Table {
+  std::map<std::string, std::string> readings;
+  std::vector<std::string> listedHere;  // the "+" texts
+};
+
+Table LoadTable() {
+  Table table;
+  std::ifstream in(kTable);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::size_t tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    std::string text = Unescape(line.substr(0, tab));
+    if (text.starts_with('+')) {
+      text.erase(0, 1);
+      table.listedHere.push_back(text);
+    }
+    table.readings[text] = Unescape(line.substr(tab + 1));
+  }
+  return table;
+}
+
+// Placeholders of a text pattern filled with a sample value.
+std::string Fill(std::string text) {
+  static const std::regex kNumber("%(0?\\d*)(lld|d)");
+  static const std::regex kText("%s");
+  return std::regex_replace(std::regex_replace(text, kNumber, "1"), kText, "1");
+}
+
+// The text constants of one header: `constexpr const char* kName = "..." "...";`.
+void AddHeaderTexts(const fs::path& header, std::vector<std::string>& texts) {
+  std::ifstream in(header);
+  std::stringstream content;
+  content << in.rdbuf();
+  const std::string source = content.str();
+  static const std::regex kConstant(
+      R"re(constexpr\s+const\s+char\*\s+(k\w+)\s*=\s*((?:"(?:[^"\\]|\\.)*"\s*)+);)re");
+  static const std::regex kLiteral(R"re("((?:[^"\\]|\\.)*)")re");
+  for (auto m = std::sregex_iterator(source.begin(), source.end(), kConstant);
+       m != std::sregex_iterator(); ++m) {
+    const std::string name = (*m)[1];
+    // The key-script front end's messages are English lines for the script's author.
+    if (name.starts_with("kScript")) continue;
+    std::string literals = (*m)[2];
+    std::string text;
+    for (auto l = std::sregex_iterator(literals.begin(), literals.end(), kLiteral);
+         l != std::sregex_iterator(); ++l) {
+      text += Unescape((*l)[1].str());
+    }
+    if (!text.empty()) texts.push_back(Fill(text));
+  }
+}
+
+void AddErrorBoxes(const ErrorModule& module, std::vector<std::string>& texts) {
+  // The message of an unlisted code is the default; every other message is a row of the table.
+  auto message = [&](ErrorCode code) {
+    std::string box = module.Format(code);
+    return box.substr(box.find(' ') + 1);
+  };
+  const std::string fallback = message(0xFFFFFFFF);
+  ErrorCode moduleHigh = 0;
+  for (ErrorCode high :
+       {0x00u, 0x01u, 0x03u, 0x04u, 0x06u, 0x07u, 0x08u, 0x09u, 0x0Du, 0x2Eu, 0x36u}) {
+    for (ErrorCode low = 0; low < 0x40; ++low) {
+      const ErrorCode code = high << 24 | low;
+      if (message(code) == fallback) continue;
+      texts.push_back(module.Format(code));
+      if (moduleHigh == 0) moduleHigh = high;
+    }
+  }
+  texts.push_back(module.Format(moduleHigh << 24));  // an unlisted code of the module
+}
+
+void AddEventNames(std::vector<std::string>& texts) {
+  auto name = [&](std::int32_t status, std::uint32_t type = 0, std::int32_t value = 0) {
+    CMusicEvent e;
+    e.status = status;
+    e.type = type;
+    e.value = value;
+    if (status == ev::kNote) {
+      e.key = 60;
+      e.length = 480;
+      e.velocity = 100;
+    }
+    texts.push_back(GetEventName(e));
+  };
+  for (std::int32_t status : {ev::kNote, ev::kNoteOff, ev::kNoteOn, ev::kPolyPressure,
+                              ev::kChannelPressure, ev::kPitchBend, ev::kSysExContinuation, 0x42}) {
+    name(status);
+  }
+  name(ev::kProgramChange, 0, 0);
+  for (std::uint32_t type = 0; type < 128; ++type) name(ev::kControlChange, type, 64);
+  for (std::uint32_t type : {sysex::kMasterVolume, sysex::kGsEqSwitch, sysex::kGmSystemOn}) {
+    name(ev::kSysEx, type, 100);
+  }
+  for (std::uint32_t type = 0; type < 128; ++type) {
+    name(ev::kMeta, type, type == ev::kMetaTempo ? 500000 : 0);
+  }
+}
+
+std::vector<std::string> ProgramTexts() {
+  std::vector<std::string> texts;
+  for (const CommandCategory& c : CommandCategories()) texts.emplace_back(c.name);
+  CKeyTable keys;
+  for (const CommandEntry& e : CommandEntries()) texts.push_back(SpokenCommandItem(e, keys));
+  // Every named key, and one code without a name.
+  for (int key = 0; key < 256; ++key) {
+    if (std::string name = SpokenKeyName(key); name.find('[') == std::string::npos || key == 7) {
+      texts.push_back(name);
+    }
+  }
+  for (const ErrorModule* m : {&GeneralModule(), &MdtkModule(), &MuevModule(), &M1dtModule(),
+                               &M0dtModule(), &M1tkModule(), &MdsxModule()}) {
+    AddErrorBoxes(*m, texts);
+  }
+  for (const char* instrument : InstrumentNames) texts.emplace_back(instrument);
+  AddEventNames(texts);
+  CEditPosition pos;
+  for (int unit : {0, 1}) {
+    for (int abbreviated : {0, 1}) texts.push_back(FormatPositionAt(pos, 2410, unit, abbreviated));
+  }
+  texts.push_back(StatusPositionText(pos));
+  texts.push_back(StatusTrackText(pos));
+  // Every header of texts the program speaks or shows in a box; the window's own labels are not
+  // spoken and are left out.
+  for (const char* folder :
+       {"src/base", "src/song", "src/sound", "src/edit", "src/app", "src/platform/espeak_mecab"}) {
+    for (const auto& entry : fs::directory_iterator(kSource / folder)) {
+      if (entry.path().filename().string().ends_with("_texts.h")) {
+        AddHeaderTexts(entry.path(), texts);
+      }
+    }
+  }
+  AddHeaderTexts(kSource / "src/platform/wiring/backends.h", texts);
+  AddHeaderTexts(kSource / "src/sound/speech_common.h", texts);
+  std::set<std::string> seen;
+  std::erase_if(texts, [&](const std::string& t) { return t.empty() || !seen.insert(t).second; });
+  return texts;
+}
+
+TEST(SpeechReadings, EveryFixedTextReadsAsReviewed) {
+  CReadingConverter converter;
+  if (!converter.HasDictionary()) GTEST_SKIP() << "mecab-ipadic-utf8 is not installed";
+  ASSERT_TRUE(fs::exists(kTable)) << kTable;
+  const Table table = LoadTable();
+
+  std::vector<std::string> texts = ProgramTexts();
+  const std::set<std::string> fromProgram(texts.begin(), texts.end());
+  for (const std::string& t : table.listedHere) {
+    if (!fromProgram.count(t)) texts.push_back(t);
+  }
+
+  std::string unreviewed;
+  std::string changed;
+  std::ostringstream all;
+  for (const std::string& text : texts) {
+    const std::string reading = converter.ToReading(text);
+    const std::string plus = fromProgram.count(text) ? "" : "+";
+    all << plus << Escape(text) << '\t' << Escape(reading) << '\n';
+    auto row = table.readings.find(text);
+    if (row == table.readings.end()) {
+      unreviewed += Escape(text) + '\t' + Escape(reading) + '\n';
+    } else if (row->second != reading) {
+      changed += Escape(text) + "\n  reviewed: " + Escape(row->second) +
+                 "\n  now:      " + Escape(reading) + '\n';
+    }
+  }
+  // Rows for texts the program no longer has are stale: the table must follow the program.
+  std::string stale;
+  for (const auto& [text, reading] : table.readings) {
+    if (!fromProgram.count(text) && std::find(table.listedHere.begin(), table.listedHere.end(),
+                                              text) == table.listedHere.end()) {
+      stale += Escape(text) + '\n';
+    }
+  }
+  if (const char* out = std::getenv("ZENTORY_WRITE_READINGS")) std::ofstream(out) << all.str();
+
+  EXPECT_EQ(unreviewed, "") << "texts without a reviewed reading (text, reading now)";
+  EXPECT_EQ(changed, "") << "readings that differ from the reviewed ones";
+  EXPECT_EQ(stale, "") << "rows for texts the program no longer has";
+}
+
+TEST(SpeechReadings, EveryProgramTextHasAReading) {
+  CReadingConverter converter;
+  for (const std::string& text : ProgramTexts()) {
+    EXPECT_FALSE(converter.ToReading(text).empty()) << text;
+  }
+}
+
+}  // namespace
+}  // namespace zentory
