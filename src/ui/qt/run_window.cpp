@@ -14,7 +14,6 @@
 #include "base/error_report.h"
 #include "base/general.h"
 #include "platform/wiring/backends.h"
-#include "platform/wiring/sound_backends.h"
 #include "ui/qt/key_capture.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialogs.h"
@@ -26,7 +25,6 @@ namespace {
 
 struct WindowOptions {
   std::string speech = "embedded";
-  MidiChoice midi;
   bool echo = false;
   std::string grab;      // save a picture of the window here (checks of the rendering)
   int quitAfterMs = -1;  // close the window as the close box would (scripted checks)
@@ -40,8 +38,7 @@ std::optional<WindowOptions> ParseWindowOptions(const QStringList& args) {
     if (arg.startsWith("--") && arg.contains(u'=')) {
       value = arg.section(u'=', 1);
       arg = arg.section(u'=', 0, 0);
-    } else if ((arg == "--speech" || arg == "--midi" || arg == "--midi-log" || arg == "--grab" ||
-                arg == "--quit-after") &&
+    } else if ((arg == "--speech" || arg == "--midi" || arg == "--grab" || arg == "--quit-after") &&
                i + 1 < args.size()) {
       value = args[++i];
     }
@@ -51,9 +48,7 @@ std::optional<WindowOptions> ParseWindowOptions(const QStringList& args) {
                (value == "embedded" || value == "speechd" || value == "none")) {
       options.speech = value.toStdString();
     } else if (arg == "--midi" && !value.isEmpty()) {
-      options.midi.port = value.toStdString();
-    } else if (arg == "--midi-log" && !value.isEmpty()) {
-      options.midi.logPath = value.toStdString();
+      // The MIDI backends choose their port themselves for now.
     } else if (arg == "--grab" && !value.isEmpty()) {
       options.grab = value.toStdString();
     } else if (arg == "--quit-after" && !value.isEmpty()) {
@@ -105,15 +100,6 @@ int RunQtWindow(int argc, char** argv) {
   }
   IClock* clock = backends.RealClock();
   ITimerService* timers = backends.RealTimers();
-  // The embedded synth leaves the mix (sound goes first) before the audio device closes.
-  CSoundBackends sound;
-  AudioMix mix;
-  mix.rate = backends.AudioRate();
-  mix.bufferFrames = backends.AudioBufferFrames();
-  mix.addRenderer = [&backends](auto r) { return backends.AddAudioRenderer(std::move(r)); };
-  mix.removeRenderer = [&backends](int id) { backends.RemoveAudioRenderer(id); };
-  IMidiOutput* midi = sound.StartMidi(options->midi, clock, mix, missing);
-  IMixer* mixer = sound.OpenMixer();
   box.SetVoice(speech);
 
   CQtKeySource keys(&window);
@@ -129,8 +115,6 @@ int RunQtWindow(int argc, char** argv) {
   platform.timers = timers;
   platform.post = &post;
   platform.audio = backends.WaveAudio();  // the background sound's stream
-  platform.midi = midi;
-  platform.mixer = mixer;
   platform.appDir = appDir;
 
   window.show();
