@@ -6,6 +6,9 @@
 //   NewerSilencesOlder: a newer announcement's purge to the first block without the older speech.
 //   StartupToFirstSample: device, voice (eSpeak NG, MeCab dictionary) and main window start-up to
 //     the first sample of the new-song announcement.
+//   ReadingStep / ReadingStepLongest: the text -> reading step alone (NFKC, the user's readings,
+//     the reading rules, MeCab), per announcement, over the menu items, error boxes, instrument
+//     names and positions; and the longest fixed text (an error box of two sentences).
 #if defined(ZENTORY_HAVE_ESPEAK_MECAB) && defined(ZENTORY_HAVE_SDL_AUDIO)
 
 #include <benchmark/benchmark.h>
@@ -19,11 +22,15 @@
 #include <memory>
 #include <thread>
 
+#include "app/command_table.h"
 #include "app/main_dialog.h"
 #include "base/error_report.h"
+#include "base/general.h"
 #include "platform/espeak_mecab/espeak_speech.h"
+#include "platform/espeak_mecab/speech_text.h"
 #include "platform/fakes/fakes.h"
 #include "platform/sdl_audio/sdl_audio.h"
+#include "song/event_names.h"
 
 namespace {
 
@@ -189,6 +196,54 @@ void BM_StartupToFirstSample(benchmark::State& state) {
 }
 // One iteration: eSpeak NG initialises once per process, and that is part of the start-up.
 BENCHMARK(BM_StartupToFirstSample)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The announcements a session is made of: every menu item with its keys, the coded boxes of the
+// file reader, the instrument names and the spoken positions.
+std::vector<std::string> Announcements() {
+  std::vector<std::string> texts;
+  CKeyTable keys;
+  for (const CommandEntry& e : CommandEntries()) texts.push_back(SpokenCommandItem(e, keys));
+  for (ErrorCode code = 0x01000002; code <= 0x01000013; ++code) {
+    texts.push_back(GeneralModule().Format(code));
+  }
+  for (const char* name : InstrumentNames) texts.emplace_back(name);
+  for (int bar = 1; bar <= 20; ++bar) {
+    texts.push_back("小節[" + std::to_string(bar) + "] 拍[3] 節[2]");
+  }
+  return texts;
+}
+
+void BM_ReadingStep(benchmark::State& state) {
+  CReadingConverter converter;
+  if (!converter.HasDictionary()) {
+    state.SkipWithError("no MeCab dictionary");
+    return;
+  }
+  std::vector<int> bad;
+  converter.SetUserReadings(CReadingDictionary::Parse("Bach\tバッハ\n山田\tヤマダ\n", bad));
+  const std::vector<std::string> texts = Announcements();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(converter.ToReading(texts[i]));
+    i = (i + 1) % texts.size();
+  }
+  state.SetLabel(std::to_string(texts.size()) + " texts, per announcement");
+}
+BENCHMARK(BM_ReadingStep)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+
+void BM_ReadingStepLongest(benchmark::State& state) {
+  CReadingConverter converter;
+  if (!converter.HasDictionary()) {
+    state.SkipWithError("no MeCab dictionary");
+    return;
+  }
+  const std::string text = GeneralModule().Format(0x01000007);
+  for (auto _ : state) benchmark::DoNotOptimize(converter.ToReading(text));
+}
+BENCHMARK(BM_ReadingStepLongest)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 }  // namespace
 

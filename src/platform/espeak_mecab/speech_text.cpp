@@ -118,7 +118,8 @@ std::size_t DigitRun(std::string_view text, std::size_t pos) {
 
 const SpeechTextRule* SymbolAt(std::string_view text, std::size_t pos) {
   for (const auto& rule : SpeechTextRules()) {
-    if (rule.kind == Kind::kSymbol && text.compare(pos, std::strlen(rule.text), rule.text) == 0) {
+    if (rule.kind == Kind::kSymbol && rule.text[0] == text[pos] &&
+        text.compare(pos, std::strlen(rule.text), rule.text) == 0) {
       return &rule;
     }
   }
@@ -274,7 +275,9 @@ std::string FinishForVoice(std::string_view reading) {
   for (std::size_t i = 0; i < reading.size();) {
     const PalatalR* palatal = nullptr;
     for (const PalatalR& p : kPalatalR) {
-      if (reading.compare(i, std::strlen(p.kana), p.kana) == 0) palatal = &p;
+      if (p.kana[0] == reading[i] && reading.compare(i, std::strlen(p.kana), p.kana) == 0) {
+        palatal = &p;
+      }
     }
     if (palatal) {
       i += std::strlen(palatal->kana);
