@@ -23,6 +23,21 @@ CEditSession::~CEditSession() = default;
 
 void CEditSession::SetOutput(CMidiOutDevice* device) { preview_.SetOutput(device); }
 
+void CEditSession::SetSong(std::unique_ptr<CMidi1Data> song, const ChannelTable& channels) {
+  preview_.Stop();
+  entry_.pending.clear();
+  song_ = std::move(song);
+  channelTable_ = channels;
+  if (position_.track < 1 || position_.track >= TrackCount()) position_.track = 1;
+  ClampEditTarget();
+  position_.tick = 0;
+  position_.eventIndex = -1;
+  position_.resolution = song_ ? song_->resolution : 480;
+  entry_.resolution = position_.resolution;
+  position_.endTick = song_ ? song_->SongLength() : 0;
+  CollectTimeSignatures();
+}
+
 void CEditSession::FreeSong() {
   preview_.Stop();
   undo_.reset();

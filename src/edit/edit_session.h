@@ -118,6 +118,11 @@ class CEditSession {
   // The position wording of TICK in the user's reading style.
   std::string PositionWording(std::int64_t tick) const;
   std::string PositionWording() const { return PositionWording(position_.tick); }
+  // Makes SONG (note form) the song being edited, its tracks on CHANNELS: the edit target stays
+  // when it is still in range (else the first channel track, or the master track), the position
+  // goes to the head, the end tick to the song's length, the time signatures come from its
+  // master track. The undo slot is left as it is.
+  void SetSong(std::unique_ptr<CMidi1Data> song, const ChannelTable& channels);
   // Frees the song and its undo copy (shutdown).
   void FreeSong();
 

@@ -132,15 +132,18 @@ bool CEditSession::FlushPendingNotes() {
     track = MutableCurrentTrack();
   }
   if (track) {
+    // The end tick already covers the rest of the song; only the new notes can pass it.
+    std::int64_t end = 0;
     std::int64_t t = position_.tick;
     for (const PendingNote& note : entry_.pending) {
       t = std::clamp<std::int64_t>(t + entry_.timing, 0, std::numeric_limits<std::int32_t>::max());
       // A note without length or velocity would vanish from the saved file and the player.
       CMusicEvent e = MakeNoteEvent(0, channel, note.key, std::max(note.gate, 1),
                                     static_cast<std::uint32_t>(std::clamp(note.velocity, 1, 127)));
+      end = std::max(end, t + e.length);
       track->InsertEventAtTime(static_cast<std::int32_t>(t), std::move(e), CMidiTrack::kAfter);
     }
-    RaiseEndTick(track->GetLengthTicks());
+    RaiseEndTick(end);
   }
   entry_.pending.clear();
   return true;

@@ -33,7 +33,10 @@ CMidi1Data& CMidi1Data::operator=(const CMidi1Data& other) {
 CMidiTrack* CMidi1Data::Track(std::int32_t index) {
   if (index < 0 || index >= TrackCount()) return nullptr;
   std::shared_ptr<const CMidiTrack>& slot = tracks_[static_cast<std::size_t>(index)];
-  if (slot.use_count() > 1) slot = std::make_shared<CMidiTrack>(*slot);
+  if (slot.use_count() > 1) {
+    // The copy is made for a change, most often an insertion or two.
+    slot = std::make_shared<CMidiTrack>(*slot, slot->Events().size() / 16 + 64);
+  }
   // Every track is made as a mutable CMidiTrack and is this song's alone now.
   return const_cast<CMidiTrack*>(slot.get());
 }

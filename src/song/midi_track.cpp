@@ -35,6 +35,12 @@ CMusicEvent MakeControlChange(std::int32_t channel, std::int32_t controller, std
 
 }  // namespace
 
+CMidiTrack::CMidiTrack(const CMidiTrack& other, std::size_t extra)
+    : CDataBuff(other), form_(other.form_) {
+  events_.reserve(other.events_.size() + extra);
+  events_.insert(events_.end(), other.events_.begin(), other.events_.end());
+}
+
 std::vector<std::int64_t> CMidiTrack::AbsoluteTimes() const {
   std::vector<std::int64_t> times(events_.size());
   std::int64_t t = 0;

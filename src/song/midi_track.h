@@ -43,6 +43,9 @@ class CMidiTrack : public CDataBuff {
   // An empty track in FORM.
   CMidiTrack(std::int32_t capacity, std::int32_t form) : CDataBuff(capacity), form_(form) {}
   CMidiTrack(const CMidiTrack&) = default;
+  // A copy with room for EXTRA more events, so that the first insertions into it do not move
+  // every event again.
+  CMidiTrack(const CMidiTrack& other, std::size_t extra);
   CMidiTrack& operator=(const CMidiTrack&) = default;
   CMidiTrack(CMidiTrack&&) noexcept = default;
   CMidiTrack& operator=(CMidiTrack&&) noexcept = default;
