@@ -1,4 +1,5 @@
 // zentory: the window (when built with Qt) or, with --script FILE, the key-script front end.
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "base/general.h"
 #include "platform/fakes/fakes.h"
 #include "platform/wiring/backends.h"
+#include "platform/wiring/sound_backends.h"
 
 #if defined(ZENTORY_HAVE_QT)
 #include "ui/qt/run_window.h"
@@ -26,16 +28,9 @@ using namespace zentory;
 struct Options {
   std::string script;
   std::string midi = "none";
+  std::string midiLog;
   std::string speech = "none";
 };
-
-bool IsPortNumber(std::string_view text) {
-  if (text.empty() || text.size() > 4) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
 
 // Reads the options of key-script mode; nothing (after a message) when they are wrong.
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -47,7 +42,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     if (auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
       option = arg.substr(0, eq);
       value = std::string(arg.substr(eq + 1));
-    } else if (arg == "--script" || arg == "--midi" || arg == "--speech") {
+    } else if (arg == "--script" || arg == "--midi" || arg == "--speech" || arg == "--midi-log") {
       if (i + 1 >= argc) {
         std::cerr << "zentory: " << arg << ": " << texts::kScriptBadOption << '\n'
                   << texts::kScriptUsage;
@@ -57,9 +52,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     }
     if (option == "--script") {
       options.script = value;
-    } else if (option == "--midi" &&
-               (value == "none" || value == "embedded" || IsPortNumber(value))) {
+    } else if (option == "--midi" && !value.empty()) {
       options.midi = value;
+    } else if (option == "--midi-log" && !value.empty()) {
+      options.midiLog = value;
     } else if (option == "--speech" &&
                (value == "none" || value == "embedded" || value == "speechd")) {
       options.speech = value;
@@ -115,14 +111,26 @@ int RunScriptMode(const Options& options) {
     std::cerr << "zentory: --speech " << options.speech << ' ' << texts::kScriptBackendMissing
               << '\n';
   }
-  if (options.midi != "none") {
-    std::cerr << "zentory: --midi " << options.midi << ' ' << texts::kScriptBackendMissing << '\n';
+  // Key-script mode never touches the user's mixer: a test must not change the volume.
+  CSoundBackends sound;
+  std::vector<std::string> midiProblems;
+  AudioMix mix;
+  if (options.midi == "embedded" && backends.OpenAudio(midiProblems)) {
+    mix.rate = backends.AudioRate();
+    mix.bufferFrames = backends.AudioBufferFrames();
+    mix.addRenderer = [&backends](auto r) { return backends.AddAudioRenderer(std::move(r)); };
+    mix.removeRenderer = [&backends](int id) { backends.RemoveAudioRenderer(id); };
+  }
+  IMidiOutput* midi = sound.StartMidi({options.midi, options.midiLog}, clock, mix, midiProblems);
+  for (const std::string& problem : midiProblems) {
+    std::cerr << "zentory: --midi " << options.midi << ": " << problem << '\n';
   }
 
   ScriptEnvironment env;
   env.clock = clock;
   env.timers = timers;
   env.speech = speech;
+  env.midi = midi;
   env.appDir = appDir;
 
   if (options.script == "-") return RunScript(std::cin, "-", env, std::cout, std::cerr);
@@ -160,10 +168,40 @@ std::optional<int> RunReadingMode(int argc, char** argv) {
 
 }  // namespace
 
+// --midi list: prints the MIDI outputs and exits; no window and no display needed.
+bool HasMidiList(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--midi=list" ||
+        (arg == "--midi" && i + 1 < argc && std::string_view(argv[i + 1]) == "list")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Without a display Qt would abort the program; one line says why instead.
+bool HasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
+constexpr const char* kNoDisplay =
+    "zentory: no display (DISPLAY and WAYLAND_DISPLAY are not set); the window needs a desktop, "
+    "key scripts run with --script FILE\n";
+
 int main(int argc, char** argv) {
+  if (HasMidiList(argc, argv)) return zentory::CSoundBackends::ListOutputs(std::cout);
   if (auto rc = RunReadingMode(argc, argv)) return *rc;
   if (!HasScriptOption(argc, argv)) {
 #if defined(ZENTORY_HAVE_QT)
+    if (!HasDisplay()) {
+      std::cerr << kNoDisplay;
+      return 1;
+    }
     return zentory::RunQtWindow(argc, argv);
 #else
     std::cerr << zentory::texts::kScriptNoWindow;

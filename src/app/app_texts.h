@@ -46,7 +46,9 @@ inline constexpr const char* kSaveDialogNotice =
 // Messages of the key-script front end (standard error, English: they are for the script's
 // author, not part of the spoken guidance).
 inline constexpr const char* kScriptUsage =
-    "usage: zentory [--script FILE|-] [--midi none|embedded|N] [--speech none|embedded|speechd]\n";
+    "usage: zentory [--script FILE|-] [--midi none|embedded|N|NAME] [--midi-log FILE]\n"
+    "               [--speech none|embedded|speechd]\n"
+    "       zentory --midi list\n";
 inline constexpr const char* kScriptUnknownKey = "unknown key name";
 inline constexpr const char* kScriptUnknownDirective = "unknown directive";
 inline constexpr const char* kScriptBadWait = "@wait needs a number of milliseconds";

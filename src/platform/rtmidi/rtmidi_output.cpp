@@ -2,6 +2,8 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include <filesystem>
+
 namespace zentory {
 
 namespace {
@@ -50,7 +52,15 @@ class CRtMidiPort : public IMidiPort {
   std::unique_ptr<RtMidiOut> out_;
 };
 
+constexpr const char* kSequencerDevice = "/dev/snd/seq";
+
 std::unique_ptr<RtMidiOut> MakeOut(std::string* error) {
+  // Without the sequencer device the library would print its failure before throwing it.
+  std::error_code ec;
+  if (!std::filesystem::exists(kSequencerDevice, ec)) {
+    if (error) *error = std::string("no ") + kSequencerDevice;
+    return nullptr;
+  }
   try {
     auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, kClientName);
     out->setErrorCallback([](RtMidiError::Type, const std::string&, void*) {}, nullptr);

@@ -15,6 +15,11 @@
 
 namespace zentory {
 
+namespace {
+constexpr int kAudioRate = 48000;
+constexpr int kAudioBufferFrames = 512;
+}  // namespace
+
 // Members in destruction order, last first: voices, then streams, then the device.
 struct CBackends::Impl {
 #if defined(ZENTORY_HAVE_TIMER)
@@ -57,7 +62,7 @@ CBackends::~CBackends() = default;
 bool CBackends::OpenAudio(std::vector<std::string>& problems) {
 #if defined(ZENTORY_HAVE_SDL_AUDIO)
   if (impl_->speechStream) return true;
-  if (impl_->device.Open()) {
+  if (impl_->device.Open(kAudioRate, kAudioBufferFrames)) {
     impl_->speechStream = impl_->device.CreateOutput();
     impl_->waveStream = impl_->device.CreateOutput();
     return true;
@@ -94,6 +99,32 @@ ISpeechSynth* CBackends::StartSpeech(std::string_view which, bool fallback,
   }
   if (which == "embedded") return impl_->StartEmbedded(problems, readingsFolder);
   return nullptr;
+}
+
+int CBackends::AudioRate() const {
+#if defined(ZENTORY_HAVE_SDL_AUDIO)
+  if (impl_->device.IsOpen()) return impl_->device.Rate();
+#endif
+  return 0;
+}
+
+int CBackends::AudioBufferFrames() const { return kAudioBufferFrames; }
+
+int CBackends::AddAudioRenderer(std::function<void(float*, int)> renderer) {
+#if defined(ZENTORY_HAVE_SDL_AUDIO)
+  if (impl_->device.IsOpen()) return impl_->device.AddRenderer(std::move(renderer));
+#else
+  (void)renderer;
+#endif
+  return 0;
+}
+
+void CBackends::RemoveAudioRenderer(int id) {
+#if defined(ZENTORY_HAVE_SDL_AUDIO)
+  if (id != 0) impl_->device.RemoveRenderer(id);
+#else
+  (void)id;
+#endif
 }
 
 IClock* CBackends::RealClock() {

@@ -3,6 +3,7 @@
 // the key script) start them through here, so they degrade the same way when one is missing.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +43,13 @@ class CBackends {
   ISpeechSynth* StartSpeech(std::string_view which, bool fallback,
                             std::vector<std::string>& problems,
                             const std::string& readingsFolder = {});
+
+  // The audio mix for a renderer such as the embedded synth: float stereo frames added on the
+  // audio thread. Rate 0 (and no renderer taken) without an audio device.
+  int AudioRate() const;
+  int AudioBufferFrames() const;
+  int AddAudioRenderer(std::function<void(float*, int)> renderer);
+  void RemoveAudioRenderer(int id);
 
   // The steady clock and the timer thread; null when the build has no timer backend.
   IClock* RealClock();

@@ -14,6 +14,7 @@
 #include "base/error_report.h"
 #include "base/general.h"
 #include "platform/wiring/backends.h"
+#include "platform/wiring/sound_backends.h"
 #include "ui/qt/key_capture.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialogs.h"
@@ -25,6 +26,7 @@ namespace {
 
 struct WindowOptions {
   std::string speech = "embedded";
+  MidiChoice midi;
   bool echo = false;
   std::string grab;      // save a picture of the window here (checks of the rendering)
   int quitAfterMs = -1;  // close the window as the close box would (scripted checks)
@@ -38,7 +40,8 @@ std::optional<WindowOptions> ParseWindowOptions(const QStringList& args) {
     if (arg.startsWith("--") && arg.contains(u'=')) {
       value = arg.section(u'=', 1);
       arg = arg.section(u'=', 0, 0);
-    } else if ((arg == "--speech" || arg == "--midi" || arg == "--grab" || arg == "--quit-after") &&
+    } else if ((arg == "--speech" || arg == "--midi" || arg == "--midi-log" || arg == "--grab" ||
+                arg == "--quit-after") &&
                i + 1 < args.size()) {
       value = args[++i];
     }
@@ -48,7 +51,9 @@ std::optional<WindowOptions> ParseWindowOptions(const QStringList& args) {
                (value == "embedded" || value == "speechd" || value == "none")) {
       options.speech = value.toStdString();
     } else if (arg == "--midi" && !value.isEmpty()) {
-      // The MIDI backends choose their port themselves for now.
+      options.midi.port = value.toStdString();
+    } else if (arg == "--midi-log" && !value.isEmpty()) {
+      options.midi.logPath = value.toStdString();
     } else if (arg == "--grab" && !value.isEmpty()) {
       options.grab = value.toStdString();
     } else if (arg == "--quit-after" && !value.isEmpty()) {
@@ -100,6 +105,15 @@ int RunQtWindow(int argc, char** argv) {
   }
   IClock* clock = backends.RealClock();
   ITimerService* timers = backends.RealTimers();
+  // The embedded synth leaves the mix (sound goes first) before the audio device closes.
+  CSoundBackends sound;
+  AudioMix mix;
+  mix.rate = backends.AudioRate();
+  mix.bufferFrames = backends.AudioBufferFrames();
+  mix.addRenderer = [&backends](auto r) { return backends.AddAudioRenderer(std::move(r)); };
+  mix.removeRenderer = [&backends](int id) { backends.RemoveAudioRenderer(id); };
+  IMidiOutput* midi = sound.StartMidi(options->midi, clock, mix, missing);
+  IMixer* mixer = sound.OpenMixer();
   box.SetVoice(speech);
 
   CQtKeySource keys(&window);
@@ -115,6 +129,8 @@ int RunQtWindow(int argc, char** argv) {
   platform.timers = timers;
   platform.post = &post;
   platform.audio = backends.WaveAudio();  // the background sound's stream
+  platform.midi = midi;
+  platform.mixer = mixer;
   platform.appDir = appDir;
 
   window.show();
