@@ -134,6 +134,7 @@ void CEditSession::StepEvent(int direction, bool sameKind, bool sameCommand) {
 }
 
 void CEditSession::StepMarker(int direction) {
+  position_.eventIndex = -1;
   const CMidiTrack* master = song_ ? static_cast<const CMidi1Data&>(*song_).Track(0) : nullptr;
   const std::int64_t here = position_.tick;
   bool found = false;
