@@ -3,8 +3,9 @@
 set(_platform_srcs "")
 set(_platform_libs "")
 if(TARGET zentory_backend_timer)
-  list(APPEND _platform_srcs ${CMAKE_CURRENT_SOURCE_DIR}/platform/timer_test.cpp)
-  list(APPEND _platform_libs zentory_backend_timer)
+  list(APPEND _platform_srcs ${CMAKE_CURRENT_SOURCE_DIR}/platform/timer_test.cpp
+       ${CMAKE_CURRENT_SOURCE_DIR}/platform/preview_thread_test.cpp)
+  list(APPEND _platform_libs zentory_backend_timer zentory_edit)
 endif()
 if(TARGET zentory_backend_espeak_mecab)
   list(APPEND _platform_srcs ${CMAKE_CURRENT_SOURCE_DIR}/platform/speech_text_test.cpp
