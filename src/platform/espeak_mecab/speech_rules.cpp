@@ -36,6 +36,7 @@ constexpr SpeechTextRule kRules[] = {
     {Kind::kSymbol, "鋸波", "ノコギリハ"},
     {Kind::kSymbol, "オクターブ上", "オクターブウエ"},
     {Kind::kSymbol, "曲頭", "キョクトー"},
+    {Kind::kSymbol, "開けません", "ヒラケマセン"},  // a file is ひらく, not あける
     {Kind::kSymbol, "行目", "ギョーメ"},
     // The MML values after their letters; 値 alone would be チ here, heard as the digit イチ.
     {Kind::kSymbol, "O値", "オー アタイ"},
