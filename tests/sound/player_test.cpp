@@ -230,6 +230,17 @@ TEST_F(PlayerTest, StartsThatCannotPlayEndAtOnce) {
   EXPECT_FALSE(player.StartPlay(raw, end, {}, false));
 }
 
+TEST_F(PlayerTest, ALargeSongPlaysWholeBeyondTheEditingLimit) {
+  SongBuilder b;
+  for (int i = 0; i < 70000; ++i) b.Note(i, 40 + i % 40, 1);  // 140,000 raw events and more
+  CPlayer player(MakePorts());
+  ASSERT_TRUE(player.StartPlay(b.Build(), end, {}, false));
+  Finish(player);
+  EXPECT_EQ(Notes().size(), 140000u);
+  EXPECT_EQ(ends.load(), 1);
+  EXPECT_TRUE(box.Boxes().empty());
+}
+
 TEST_F(PlayerTest, AnEndedPlayMayBeFollowedAndTheDestructorStopsARunningOne) {
   CMidi0Data song = SongBuilder().Note(0, 60, 10).Note(96 * 100, 61, 10).Build();
   auto player = std::make_unique<CPlayer>(MakePorts());
