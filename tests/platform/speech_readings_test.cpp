@@ -22,6 +22,7 @@
 #include "song/event_names.h"
 #include "song/midi_values.h"
 #include "song/song_errors.h"
+#include "sound/sound_errors.h"
 
 namespace zentory {
 namespace {
@@ -174,8 +175,9 @@ std::vector<std::string> ProgramTexts() {
       texts.push_back(name);
     }
   }
-  for (const ErrorModule* m : {&GeneralModule(), &MdtkModule(), &MuevModule(), &M1dtModule(),
-                               &M0dtModule(), &M1tkModule(), &MdsxModule()}) {
+  for (const ErrorModule* m :
+       {&GeneralModule(), &MdtkModule(), &MuevModule(), &M1dtModule(), &M0dtModule(), &M1tkModule(),
+        &MdsxModule(), &MdctModule(), &MdplModule(), &MdspModule()}) {
     AddErrorBoxes(*m, texts);
   }
   for (const char* instrument : InstrumentNames) texts.emplace_back(instrument);
