@@ -27,7 +27,7 @@ constexpr std::int64_t kMenuSoundStopPauseMs = 3000;
 bool IsKnownCommand(int command) { return command != 0 && FindCommandEntry(command) != nullptr; }
 
 namespace {
-EditServices MakeEditServices(IEditFeedback* feedback, const SettingsBlock* settings,
+EditServices MakeEditServices(IEditFeedback* feedback, SettingsBlock* settings,
                               const Platform& platform) {
   EditServices services;
   services.feedback = feedback;
@@ -212,7 +212,7 @@ void CMainDialog::RestoreMainKeyHandler() {
       nullptr);
 }
 
-void CMainDialog::BeginValueEntry(KeyHandler handler, std::string_view prompt) {
+void CMainDialog::BeginValueEntry(EntryKeyHandler handler, std::string_view prompt) {
   if (shutDown_) return;
   hook_.Remove();
   hook_.Install();

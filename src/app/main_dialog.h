@@ -104,16 +104,16 @@ class CMainDialog : public IKeySink, public IEditFeedback {
 
   // Key-handler plumbing for value entries and dialogs.
   CKeyboardHook& Hook() { return hook_; }
-  void RestoreMainKeyHandler();
+  void RestoreMainKeyHandler() override;
   // Remove, install, install HANDLER as the key-down handler, then announce PROMPT.
-  void BeginValueEntry(KeyHandler handler, std::string_view prompt);
+  void BeginValueEntry(EntryKeyHandler handler, std::string_view prompt) override;
   // The three modal dialogs, run without guidance: the hook is removed, the notice announced,
   // the dialog run, then the main handler restored. Results: nothing / empty text on cancel.
   std::optional<std::string> RunOpenFileDialog(std::string_view defaultExtension,
-                                               std::string_view filter);
+                                               std::string_view filter) override;
   std::optional<std::string> RunSaveFileDialog(std::string_view defaultExtension,
-                                               std::string_view filter);
-  std::string RunTextInputDialog();  // at most 254 CP932 bytes
+                                               std::string_view filter) override;
+  std::string RunTextInputDialog() override;  // at most 254 CP932 bytes
 
   // State, for the commands of later features and for tests.
   bool InMenuMode() const { return menuMode_; }

@@ -26,6 +26,14 @@ inline constexpr int kReadMmlValues = 0x301;
 inline constexpr int kUndo = 0x311;
 inline constexpr int kCopy = 0x321;
 inline constexpr int kPaste = 0x324;
+// Range editing.
+inline constexpr int kRangeStart = 0x401;
+inline constexpr int kRangeEnd = 0x404;
+inline constexpr int kPlayRange = 0x406;
+inline constexpr int kPlayRangeChannels = 0x408;
+inline constexpr int kClearRange = 0x411;
+inline constexpr int kTransposeUp = 0x421;
+inline constexpr int kTransposeDown = 0x424;
 // Edit position.
 inline constexpr int kAnnouncePosition = 0x501;
 inline constexpr int kNextBar = 0x502;
@@ -61,5 +69,14 @@ inline constexpr int kVersion = 0x611;
 // Channel selection.
 inline constexpr int kTargetChannelFirst = 0x701;  // .. 0x710
 inline constexpr int kPlayStateFirst = 0x721;      // .. 0x730
+
+// Channel editing.
+inline constexpr int kPlayChannels = 0x801;
+inline constexpr int kPlayChannelsFromPosition = 0x804;
+inline constexpr int kProgram = 0x811;
+inline constexpr int kVolumeUp = 0x814;
+inline constexpr int kVolumeDown = 0x816;
+inline constexpr int kPitchBend = 0x821;
+inline constexpr int kPan = 0x824;
 
 }  // namespace zentory::command

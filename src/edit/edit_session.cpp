@@ -134,6 +134,25 @@ bool CEditSession::ExecuteCommand(int command) {
     case command::kReadMmlValues:
       ReadOutMmlValues();
       return true;
+    case command::kTempo:
+      StartTempoEntry();
+      return true;
+    case command::kKeySignature:
+      StartKeySignatureEntry();
+      return true;
+    case command::kPitchBend:
+      StartPitchBendEntry();
+      return true;
+    case command::kPan:
+      StartPanEntry();
+      return true;
+    case command::kProgram:
+      StartProgramBrowser();
+      return true;
+    case command::kVolumeUp:
+    case command::kVolumeDown:
+      StepVolume(command == command::kVolumeUp ? 1 : -1);
+      return true;
     case command::kUndo:
       Undo();
       return true;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,9 @@ class CMidiOutDevice;
 inline constexpr int kMaxTracks = 65;  // the master track included
 inline constexpr int kDrumChannel = 9;
 
+// A key-down handler of a value entry: (virtual-key code, ctrl, shift, alt).
+using EntryKeyHandler = std::function<void(int key, int ctrl, int shift, int alt)>;
+
 // What the editing commands need of the main window.
 class IEditFeedback {
  public:
@@ -34,14 +38,25 @@ class IEditFeedback {
   virtual void Announce(std::string_view text) = 0;
   // Rewrites the two status fields from the edit position.
   virtual void UpdateStatusFields() = 0;
+  // Hands every key to HANDLER (a value entry) and announces PROMPT.
+  virtual void BeginValueEntry(EntryKeyHandler handler, std::string_view prompt) = 0;
+  // Gives the keys back to the main key handler.
+  virtual void RestoreMainKeyHandler() = 0;
+  // The modal dialogs, run without voice guidance (the notice is announced first). Nothing, or
+  // the empty text, when the user cancels.
+  virtual std::optional<std::string> RunOpenFileDialog(std::string_view defaultExtension,
+                                                       std::string_view filter) = 0;
+  virtual std::optional<std::string> RunSaveFileDialog(std::string_view defaultExtension,
+                                                       std::string_view filter) = 0;
+  virtual std::string RunTextInputDialog() = 0;
 };
 
 struct EditServices {
-  IEditFeedback* feedback = nullptr;        // required
-  const SettingsBlock* settings = nullptr;  // required; owned by the main window
-  IClock* clock = nullptr;                  // the 200 ms pause after a typed note number
-  ITimerService* timers = nullptr;          // the preview's one-shot timer
-  IMainWindowPost* post = nullptr;          // the low-velocity warning
+  IEditFeedback* feedback = nullptr;  // required
+  SettingsBlock* settings = nullptr;  // required; owned by the main window
+  IClock* clock = nullptr;            // the 200 ms pause after a typed note number
+  ITimerService* timers = nullptr;    // the preview's one-shot timer
+  IMainWindowPost* post = nullptr;    // the low-velocity warning
 };
 
 // What the digits being typed in MML mode will set.
@@ -153,6 +168,16 @@ class CEditSession {
   void StepMarker(int direction);
   void StepTicks(std::int64_t step, int direction);
 
+  // ---- value entry (value_entry.cpp) ----
+  // Tempo, key signature, pitch bend and pan take typed text until Return or Escape; the
+  // program browser takes the arrows; volume changes at once.
+  void StartTempoEntry();
+  void StartKeySignatureEntry();
+  void StartPitchBendEntry();
+  void StartPanEntry();
+  void StartProgramBrowser();
+  void StepVolume(int direction);
+
   // ---- undo (undo.cpp) ----
   void TakeUndoSnapshot();
   void Undo();
@@ -178,6 +203,7 @@ class CEditSession {
   void Announce(std::string_view text) { services_.feedback->Announce(text); }
   void UpdateStatusFields() { services_.feedback->UpdateStatusFields(); }
   const SettingsBlock& Settings() const { return *services_.settings; }
+  SettingsBlock& MutableSettings() { return *services_.settings; }
   // The output when a device is open there, else null (nothing is sent to a closed device).
   CMidiOutDevice* OpenOutput() const { return preview_.CanSound() ? preview_.Output() : nullptr; }
 
@@ -204,6 +230,17 @@ class CEditSession {
   bool OnKeyboardKey(int key);
   void ReturnKey(int shift);
   int GateOf(int percent, int length) const;
+  // value_entry.cpp
+  enum class ValueKind { kTempo, kPitchBend, kPan };
+  struct ValueEntryState {
+    static constexpr std::size_t kMaxText = 255;
+    ValueKind kind = ValueKind::kTempo;
+    std::string text;  // the characters typed, at most kMaxText
+    int program = 0;   // the program being browsed
+  };
+  void OnNumericValueKey(int key, int ctrl, int shift, int alt);
+  void OnKeySignatureKey(int key, int ctrl, int shift, int alt);
+  void OnProgramKey(int key, int ctrl, int shift, int alt);
   // mml_entry.cpp
   void ChooseTarget(EntryTarget target, const char* word);
   void AppendDigit(char c, std::string_view spoken);
@@ -218,6 +255,7 @@ class CEditSession {
   NoteEntryState entry_;
   CNotePreview preview_;
   std::optional<UndoSlot> undo_;
+  ValueEntryState value_;
 };
 
 }  // namespace zentory
