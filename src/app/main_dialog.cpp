@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/app_texts.h"
 #include "app/playback_control.h"
@@ -53,7 +54,17 @@ std::string CMainDialog::SettingsPath() const { return JoinAppPath(platform_.app
 std::string CMainDialog::ShortcutPath() const {
   return JoinAppPath(platform_.appDir, "shortcut.dat");
 }
-std::string CMainDialog::MenuSoundPath() const { return JoinAppPath(platform_.appDir, "menu.wav"); }
+std::string CMainDialog::MenuSoundPath() const {
+  if (!platform_.appDir.empty()) {
+    // A menu.wav the user put beside setup.ini is theirs even when it cannot be read: its fault
+    // is reported rather than covered by ours.
+    std::string own = JoinAppPath(platform_.appDir, "menu.wav");
+    std::error_code ec;
+    if (std::filesystem::exists(own, ec) || ec || platform_.dataDir.empty()) return own;
+  }
+  if (platform_.dataDir.empty()) return {};
+  return JoinAppPath(platform_.dataDir, "menu.wav");
+}
 
 void CMainDialog::Start() {
   if (started_ || shutDown_) return;
@@ -68,7 +79,8 @@ void CMainDialog::Start() {
     rate = platform_.view->SliderPosition(Slider::kRate);
     volume = platform_.view->SliderPosition(Slider::kVolume);
   }
-  settings_ = LoadSettings(SettingsPath(), rate, volume);
+  settings_ = platform_.appDir.empty() ? DefaultSettings(rate, volume)
+                                       : LoadSettings(SettingsPath(), rate, volume);
   // A damaged file may hold any number; the sliders only know their ranges.
   settings_.speechRate = std::clamp(settings_.speechRate, kRateMin, kRateMax);
   settings_.speechVolume = std::clamp(settings_.speechVolume, kVolumeMin, kVolumeMax);
@@ -90,7 +102,7 @@ void CMainDialog::Start() {
   RestoreMainKeyHandler();
   if (!hook_.Installed()) ShowMessageBox(texts::kNoKeyboard);
 
-  keyTable_->Load(ShortcutPath());
+  if (!platform_.appDir.empty()) keyTable_->Load(ShortcutPath());
   menuMode_ = false;
 
   OpenEditorDevice();
@@ -142,7 +154,7 @@ void CMainDialog::Shutdown() {
     settings_.speechRate = platform_.view->SliderPosition(Slider::kRate);
     settings_.speechVolume = platform_.view->SliderPosition(Slider::kVolume);
   }
-  SaveSettings(SettingsPath(), settings_);
+  if (!platform_.appDir.empty()) SaveSettings(SettingsPath(), settings_);
 
   // A running play stops before its device and data go.
   playback_.reset();

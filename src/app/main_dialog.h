@@ -46,7 +46,10 @@ struct Platform {
   IMidiOutput* midi = nullptr;      // may be null: nothing is sent
   IAudioOutput* audio = nullptr;    // may be null
   IMixer* mixer = nullptr;          // may be null (key-script mode: never the user's mixer)
-  std::string appDir;               // setup.ini, shortcut.dat, menu.wav live here
+  // The settings folder: setup.ini, shortcut.dat, readings.txt and a user's own menu.wav. Empty
+  // when there is none to be had: the defaults are used and nothing is written.
+  std::string appDir;
+  std::string dataDir;  // the files the program ships (menu.wav); empty: none found
 };
 
 // Menu mode: the category browsed and the command selected in it.
@@ -142,6 +145,7 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   const Platform& Platforms() const { return platform_; }
   std::string SettingsPath() const;
   std::string ShortcutPath() const;
+  // The settings folder's menu.wav when there is one, else the shipped one.
   std::string MenuSoundPath() const;
 
  private:

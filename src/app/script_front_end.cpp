@@ -310,6 +310,7 @@ int RunScript(std::istream& script, std::string_view name, const ScriptEnvironme
   platform.audio = env.audio;
   platform.mixer = env.mixer;
   platform.appDir = env.appDir;
+  platform.dataDir = env.dataDir;
 
   int result = 0;
   {

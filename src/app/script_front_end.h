@@ -139,7 +139,8 @@ struct ScriptEnvironment {
   IMidiOutput* midi = nullptr;
   IAudioOutput* audio = nullptr;
   IMixer* mixer = nullptr;
-  std::string appDir;
+  std::string appDir;   // the settings folder (see Platform)
+  std::string dataDir;  // the shipped files
 };
 
 // Starts the main window, runs SCRIPT line by line (NAME names it in error messages) and shuts
