@@ -156,6 +156,25 @@ bool CEditSession::ExecuteCommand(int command) {
     case command::kUndo:
       Undo();
       return true;
+    case command::kRangeStart:
+      SetRangeStart();
+      return true;
+    case command::kRangeEnd:
+      SetRangeEnd();
+      return true;
+    case command::kCopy:
+      CopyRange();
+      return true;
+    case command::kPaste:
+      PasteCopyBuffer();
+      return true;
+    case command::kTransposeUp:
+    case command::kTransposeDown:
+      TransposeRange(command == command::kTransposeUp ? 1 : -1);
+      return true;
+    case command::kClearRange:
+      ClearRange();
+      return true;
     case command::kAnnouncePosition:
       Announce(PositionWording());
       return true;

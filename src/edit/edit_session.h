@@ -168,6 +168,16 @@ class CEditSession {
   void StepMarker(int direction);
   void StepTicks(std::int64_t step, int direction);
 
+  // ---- range editing (range_commands.cpp) ----
+  void SetRangeStart();
+  void SetRangeEnd();
+  void CopyRange();
+  void PasteCopyBuffer();
+  void TransposeRange(int direction);
+  void ClearRange();
+  std::int64_t RangeStart() const { return rangeStart_; }  // -1: not set
+  std::int64_t RangeEnd() const { return rangeEnd_; }
+
   // ---- value entry (value_entry.cpp) ----
   // Tempo, key signature, pitch bend and pan take typed text until Return or Escape; the
   // program browser takes the arrows; volume changes at once.
@@ -230,6 +240,12 @@ class CEditSession {
   bool OnKeyboardKey(int key);
   void ReturnKey(int shift);
   int GateOf(int percent, int length) const;
+  // range_commands.cpp
+  // Says which mark is missing; true when both are set.
+  bool CheckRangeMarks();
+  // Puts reversed marks in order; the sentence that says so, or "".
+  std::string OrderRangeMarks();
+
   // value_entry.cpp
   enum class ValueKind { kTempo, kPitchBend, kPan };
   struct ValueEntryState {
@@ -255,6 +271,9 @@ class CEditSession {
   NoteEntryState entry_;
   CNotePreview preview_;
   std::optional<UndoSlot> undo_;
+  std::int64_t rangeStart_ = -1;
+  std::int64_t rangeEnd_ = -1;
+  std::optional<CMidiTrack> copyBuffer_;
   ValueEntryState value_;
 };
 

@@ -54,4 +54,21 @@ inline constexpr const char* kDeleted = "削除";
 inline constexpr const char* kCannotDeleteLast = "最後のイベントは削除できません。";
 inline constexpr const char* kMmlValues = "O値[%d] V値[%d] L値[%d] Q値[%d] T値[%d]";
 
+// Range editing; the position wording comes first in the texts that start with a particle.
+inline constexpr const char* kRangeStartSet = "を開始位置として設定しました。";
+inline constexpr const char* kRangeEndSameAsStart =
+    "は開始位置と同じなので終了位置として設定できません。";
+inline constexpr const char* kRangeEndBeforeStart =
+    "は開始位置より前にあるので開始位置と終了位置を入れ替えました。";
+inline constexpr const char* kRangeEndSet = "を終了位置として設定しました。";
+inline constexpr const char* kNoRangeStart = "開始位置が設定されていません。";
+inline constexpr const char* kNoRangeEnd = "終了位置が設定されていません。";
+inline constexpr const char* kNoRange = "範囲が設定されていません。";
+inline constexpr const char* kRangeSwapped = "開始位置と終了位置を入れ替えました。";
+inline constexpr const char* kCopied = "トラック%dの%sから%sまでをコピーバッファに入れました。";
+inline constexpr const char* kCopyBufferEmpty = "コピーバッファにデータがありません。";
+inline constexpr const char* kPasted = "トラック%dの%sにペーストしました。";
+inline constexpr const char* kTransposed = "範囲内の音を変更しました。";
+inline constexpr const char* kRangeCleared = "範囲内の音をクリアしました。";
+
 }  // namespace zentory::edit_texts
