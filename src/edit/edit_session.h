@@ -257,6 +257,22 @@ class CEditSession {
   void OnNumericValueKey(int key, int ctrl, int shift, int alt);
   void OnKeySignatureKey(int key, int ctrl, int shift, int alt);
   void OnProgramKey(int key, int ctrl, int shift, int alt);
+  void CommitNumericValue();
+  void CommitKeySignature();
+  // Track INDEX for changing; the current event index is cleared when it is the edit target.
+  CMidiTrack* ChangeTrack(int index);
+  // The tracks after the master track that the channel table puts on CHANNEL, in order (the
+  // edit target among them when it has a channel).
+  std::vector<int> ChannelTracks(int channel) const;
+  // The latest program change (STATUS 0xC0) or control change CONTROLLER (0xB0) on CHANNEL at
+  // or before the position takes VALUE, with every such event beside it in its track (the first
+  // track wins on equal ticks); without one, the event goes first into the channel's first track.
+  void StoreLatestValue(int channel, int status, int controller, int value);
+  // The first control change CONTROLLER on CHANNEL exactly at the position, in track order,
+  // takes VALUE; without one, the event is added at the position in the edit target.
+  void StoreControllerAtTick(int channel, int controller, int value);
+  // pitch_bend.cpp: stores and sends the bend of CENTS at the position; returns the cents stored.
+  int StorePitchBend(int cents);
   // mml_entry.cpp
   void ChooseTarget(EntryTarget target, const char* word);
   void AppendDigit(char c, std::string_view spoken);

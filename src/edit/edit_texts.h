@@ -71,4 +71,27 @@ inline constexpr const char* kPasted = "トラック%dの%sにペーストしま
 inline constexpr const char* kTransposed = "範囲内の音を変更しました。";
 inline constexpr const char* kRangeCleared = "範囲内の音をクリアしました。";
 
+// Value entry. The program prompt and the instrument names follow the instrument's name.
+inline constexpr const char* kTempoPrompt = "テンポの値を入力してリターンキーを押してください。";
+inline constexpr const char* kKeySignaturePrompt =
+    "キーを示すAからGと#やbの文字に続けて、マイナーキーの場合はMを入力してから、"
+    "エンターキーを押してください。";
+inline constexpr const char* kPitchBendPrompt =
+    "ピッチベンドの値を入力してリターンキーを押してください。";
+inline constexpr const char* kPanPrompt = "パンポットの値を入力してリターンキーを押してください。";
+inline constexpr const char* kProgramPrompt =
+    "が選択されています。上下、左右カーソルで音色を選択してリターンキーを押してください。";
+inline constexpr const char* kEntryCancelled = "入力操作をキャンセルしました。";
+inline constexpr const char* kTempoSet = "%sのテンポを%dにしました。";
+inline constexpr const char* kKeySignatureSet = "%sの調号を%sにしました。";
+inline constexpr const char* kPitchBendSet = "ピッチベンドを%dにしました。";
+inline constexpr const char* kPanSet = "パンポットを%dにしました。";
+inline constexpr const char* kProgramSet = "音色を%sにしました。";
+inline constexpr const char* kProgramCancelled = "音色の変更をキャンセルしました。";
+inline constexpr const char* kVolumeSet = "%d";
+// Pan, pitch bend and volume belong to a channel; the master track and channel-less tracks from a
+// file have none.
+inline constexpr const char* kNoChannelForValue =
+    "チャネルのないトラックにはパンポット、ピッチベンド、ボリュームを入力できません。";
+
 }  // namespace zentory::edit_texts
