@@ -6,11 +6,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/app_texts.h"
 #include "app/script_front_end.h"
 #include "base/general.h"
 #include "platform/fakes/fakes.h"
+#include "platform/wiring/app_folders.h"
 #include "platform/wiring/backends.h"
 #include "platform/wiring/sound_backends.h"
 
@@ -33,10 +35,11 @@ struct Options {
 };
 
 // Reads the options of key-script mode; nothing (after a message) when they are wrong.
-std::optional<Options> ParseOptions(int argc, char** argv) {
+std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
+  const std::size_t argc = args.size();
   Options options;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
+  for (std::size_t i = 1; i < argc; ++i) {
+    std::string_view arg = args[i];
     std::string value;
     std::string_view option = arg;
     if (auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
@@ -48,7 +51,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
                   << texts::kScriptUsage;
         return std::nullopt;
       }
-      value = argv[++i];
+      value = args[++i];
     }
     if (option == "--script") {
       options.script = value;
@@ -72,16 +75,24 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   return options;
 }
 
-bool HasScriptOption(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
+bool HasScriptOption(const std::vector<std::string>& args) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    std::string_view arg = args[i];
     if (arg == "--script" || arg.starts_with("--script=")) return true;
   }
   return false;
 }
 
-int RunScriptMode(const Options& options) {
-  std::string appDir = CurrentAppDir();
+// The settings folder CHOICE names; a folder that cannot be had is one line on standard error.
+std::string SettingsFolderOrSay(const FolderChoice& choice) {
+  std::vector<std::string> problems;
+  std::string folder = SettingsFolder(choice, problems);
+  for (const std::string& problem : problems) std::cerr << "zentory: " << problem << '\n';
+  return folder;
+}
+
+int RunScriptMode(const Options& options, const FolderChoice& folders, const std::string& dataDir) {
+  std::string appDir = SettingsFolderOrSay(folders);
 
   // Silent runs take virtual time, so the pauses of quitting and of closing the menu pass at
   // once; a run with a voice keeps real time so that every sentence can be heard out.
@@ -131,7 +142,11 @@ int RunScriptMode(const Options& options) {
   env.timers = timers;
   env.speech = speech;
   env.midi = midi;
+  // The background sound plays as in the window once the audio device is open for a voice or
+  // the embedded synth.
+  env.audio = backends.WaveAudio();
   env.appDir = appDir;
+  env.dataDir = dataDir;
 
   if (options.script == "-") return RunScript(std::cin, "-", env, std::cout, std::cerr);
   std::ifstream file(options.script, std::ios::binary);
@@ -145,22 +160,25 @@ int RunScriptMode(const Options& options) {
 // zentory --reading TEXT: prints TEXT exactly as the embedded voice will be given it, so a user
 // can check an entry of readings.txt; no window opens.
 constexpr const char* kReadingOption = "--reading";
-constexpr const char* kReadingUsage = "usage: zentory --reading TEXT\n";
+constexpr const char* kReadingUsage =
+    "usage: zentory [--config DIR|--user-config] --reading TEXT\n";
 constexpr const char* kReadingNoVoice = "zentory: this build has no embedded voice\n";
 
-std::optional<int> RunReadingMode(int argc, char** argv) {
-  if (argc < 2 || std::string_view(argv[1]) != kReadingOption) return std::nullopt;
-  if (argc != 3) {
+std::optional<int> RunReadingMode(const std::vector<std::string>& args,
+                                  const FolderChoice& folders) {
+  if (args.size() < 2 || args[1] != kReadingOption) return std::nullopt;
+  if (args.size() != 3) {
     std::cerr << kReadingUsage;
     return 2;
   }
 #if defined(ZENTORY_HAVE_ESPEAK_MECAB)
   std::string notice;
-  std::string reading = ReadingForVoice(argv[2], CurrentAppDir(), notice);
+  std::string reading = ReadingForVoice(args[2], SettingsFolderOrSay(folders), notice);
   if (!notice.empty()) std::cerr << "zentory: " << notice << '\n';
   std::cout << reading << '\n';
   return 0;
 #else
+  (void)folders;
   std::cerr << kReadingNoVoice;
   return 2;
 #endif
@@ -169,11 +187,10 @@ std::optional<int> RunReadingMode(int argc, char** argv) {
 }  // namespace
 
 // --midi list: prints the MIDI outputs and exits; no window and no display needed.
-bool HasMidiList(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
-    if (arg == "--midi=list" ||
-        (arg == "--midi" && i + 1 < argc && std::string_view(argv[i + 1]) == "list")) {
+bool HasMidiList(const std::vector<std::string>& args) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    std::string_view arg = args[i];
+    if (arg == "--midi=list" || (arg == "--midi" && i + 1 < args.size() && args[i + 1] == "list")) {
       return true;
     }
   }
@@ -194,21 +211,34 @@ constexpr const char* kNoDisplay =
     "key scripts run with --script FILE\n";
 
 int main(int argc, char** argv) {
-  if (HasMidiList(argc, argv)) return zentory::CSoundBackends::ListOutputs(std::cout);
-  if (auto rc = RunReadingMode(argc, argv)) return *rc;
-  if (!HasScriptOption(argc, argv)) {
+  std::vector<std::string> args(argv, argv + argc);
+  zentory::FolderChoice folders;
+  std::string folderError;
+  if (!zentory::TakeFolderOptions(args, folders, folderError)) {
+    std::cerr << "zentory: " << folderError << '\n';
+    return 2;
+  }
+  const std::string dataDir = zentory::DataFolder(zentory::ExecutablePath(argv[0]));
+  if (HasMidiList(args)) return zentory::CSoundBackends::ListOutputs(std::cout);
+  if (auto rc = RunReadingMode(args, folders)) return *rc;
+  if (!HasScriptOption(args)) {
 #if defined(ZENTORY_HAVE_QT)
     if (!HasDisplay()) {
       std::cerr << kNoDisplay;
       return 1;
     }
-    return zentory::RunQtWindow(argc, argv);
+    // Qt keeps the argument vector for the whole run; it holds what the folder options left.
+    std::vector<char*> rest;
+    for (std::string& arg : args) rest.push_back(arg.data());
+    rest.push_back(nullptr);
+    int restCount = static_cast<int>(args.size());
+    return zentory::RunQtWindow(restCount, rest.data(), folders, dataDir);
 #else
     std::cerr << zentory::texts::kScriptNoWindow;
     return 2;
 #endif
   }
-  auto options = ParseOptions(argc, argv);
+  auto options = ParseOptions(args);
   if (!options) return 2;
-  return RunScriptMode(*options);
+  return RunScriptMode(*options, folders, dataDir);
 }

@@ -22,6 +22,10 @@ inline constexpr const char* kNoAudioDevice = "音声出力装置 (SDL2)";
 inline constexpr const char* kNoSpeechd = "speech-dispatcher (--speech speechd)";
 inline constexpr const char* kNoSpeechdFallback = "内蔵の音声 (eSpeak NG) で読み上げます。";
 inline constexpr const char* kNoEmbeddedVoice = "内蔵の音声 (eSpeak NG の日本語音声)";
+// The settings folder of --config or --user-config could not be had: the run starts from the
+// default settings and writes none.
+inline constexpr const char* kNoSettingsFolder =
+    "設定フォルダー (既定の設定で始め、設定は保存しません)";
 }  // namespace backend_texts
 
 class CBackends {

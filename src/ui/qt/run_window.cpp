@@ -13,6 +13,7 @@
 #include "app/main_dialog.h"
 #include "base/error_report.h"
 #include "base/general.h"
+#include "platform/wiring/app_folders.h"
 #include "platform/wiring/backends.h"
 #include "platform/wiring/sound_backends.h"
 #include "ui/qt/key_capture.h"
@@ -83,7 +84,7 @@ void UseJapaneseFont() {
 
 }  // namespace
 
-int RunQtWindow(int argc, char** argv) {
+int RunQtWindow(int argc, char** argv, const FolderChoice& folders, const std::string& dataDir) {
   QApplication app(argc, argv);
   auto options = ParseWindowOptions(QCoreApplication::arguments());
   if (!options) return 2;
@@ -94,10 +95,10 @@ int RunQtWindow(int argc, char** argv) {
   CQtMessageBox box(&window);
   ScopedMessageBoxTarget boxScope(&box);
 
-  std::string appDir = CurrentAppDir();
+  std::vector<std::string> missing;  // named in one box before the first announcement
+  std::string appDir = SettingsFolder(folders, missing);
 
   CBackends backends;
-  std::vector<std::string> missing;  // named in one box before the first announcement
   backends.OpenAudio(missing);
   ISpeechSynth* speech = backends.StartSpeech(options->speech, true, missing, appDir);
   if (!speech && options->speech != "none") {
@@ -132,6 +133,7 @@ int RunQtWindow(int argc, char** argv) {
   platform.midi = midi;
   platform.mixer = mixer;
   platform.appDir = appDir;
+  platform.dataDir = dataDir;
 
   window.show();
   if (!missing.empty()) {
