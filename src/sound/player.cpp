@@ -125,6 +125,11 @@ bool CPlayer::StartPlay(const CMidi0Data& song, EndCallback end, EventHook hook,
 }
 
 void CPlayer::Arm(std::int64_t delayUs, bool first, bool preSend) {
+  std::uint64_t fired;
+  {
+    std::lock_guard lock(mutex_);
+    fired = fired_;
+  }
   TimerId id = ports_.timers->StartOneShotUs(
       delayUs, preSend ? std::function<void()>([this] { OnPreSendTimer(); })
                        : std::function<void()>([this] { OnTimer(); }));
@@ -135,10 +140,17 @@ void CPlayer::Arm(std::int64_t delayUs, bool first, bool preSend) {
     return;
   }
   std::lock_guard lock(mutex_);
-  timerId_ = id;
+  // The timer may already have fired and armed the next one; its id is then the one to keep.
+  if (fired_ == fired) timerId_ = id;
+}
+
+void CPlayer::NoteFired() {
+  std::lock_guard lock(mutex_);
+  ++fired_;
 }
 
 void CPlayer::OnPreSendTimer() {
+  NoteFired();
   if (stop_.load()) {
     EndChain();
     return;
@@ -156,6 +168,7 @@ void CPlayer::OnPreSendTimer() {
 }
 
 void CPlayer::OnTimer() {
+  NoteFired();
   if (stop_.load()) {
     EndChain();
     return;

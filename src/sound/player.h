@@ -69,6 +69,7 @@ class CPlayer {
   void DispatchMain();
   void SendEvent(CMusicEvent& event, std::size_t index);
   void EndChain();
+  void NoteFired();
   void Report(const ErrorModule& module, ErrorCode code);
   void StopChain();
   void FinishThread();
@@ -80,7 +81,8 @@ class CPlayer {
   bool idle_ = true;
   bool chainAlive_ = false;
   std::atomic<bool> stop_{false};
-  TimerId timerId_ = 0;
+  TimerId timerId_ = 0;      // the armed timer of the chain
+  std::uint64_t fired_ = 0;  // timer callbacks begun, so a late store keeps the newest id
   std::unique_ptr<Play> play_;
   std::thread thread_;
 };
