@@ -29,6 +29,7 @@ bool IsKnownCommand(int command) { return command != 0 && FindCommandEntry(comma
 
 namespace {
 EditServices MakeEditServices(IEditFeedback* feedback, SettingsBlock* settings,
+                              const std::array<int, 16>* channelPlayState,
                               const Platform& platform) {
   EditServices services;
   services.feedback = feedback;
@@ -36,6 +37,7 @@ EditServices MakeEditServices(IEditFeedback* feedback, SettingsBlock* settings,
   services.clock = platform.clock;
   services.timers = platform.timers;
   services.post = platform.post;
+  services.channelPlayState = channelPlayState;
   return services;
 }
 }  // namespace
@@ -44,7 +46,7 @@ CMainDialog::CMainDialog(const Platform& platform)
     : platform_(platform),
       hook_(platform.keys),
       keyTable_(std::make_unique<CKeyTable>()),
-      session_(MakeEditServices(this, &settings_, platform)) {
+      session_(MakeEditServices(this, &settings_, &channelPlayState_, platform)) {
   channelPlayState_.fill(1);
 }
 
@@ -114,6 +116,7 @@ void CMainDialog::Start() {
   play.releaseEditorDevice = [this] { CloseEditorDevice(); };
   play.reopenEditorDevice = [this] { OpenEditorDevice(); };
   playback_ = std::make_unique<CPlaybackControl>(std::move(play));
+  session_.SetPlayback(playback_.get());
 
   session_.NewSong();
   RaiseSilentVolumes(platform_.mixer, [this](std::string_view text) { Announce(text); });
@@ -124,6 +127,8 @@ void CMainDialog::OpenEditorDevice() {
   if (midiOut_) return;
   midiOut_ = std::make_unique<CMidiOutDevice>(platform_.midi, -1);
   session_.SetOutput(midiOut_.get());
+  // After a play the device starts from the edit target's program and volume again.
+  session_.SendTrackState(false);
 }
 
 void CMainDialog::CloseEditorDevice() {
@@ -157,6 +162,7 @@ void CMainDialog::Shutdown() {
   if (!platform_.appDir.empty()) SaveSettings(SettingsPath(), settings_);
 
   // A running play stops before its device and data go.
+  session_.SetPlayback(nullptr);
   playback_.reset();
   CloseEditorDevice();
   session_.FreeSong();

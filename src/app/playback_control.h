@@ -15,6 +15,7 @@
 #include "base/ports/clock.h"
 #include "base/ports/main_window_post.h"
 #include "base/ports/midi_port.h"
+#include "edit/edit_session.h"
 #include "song/midi_data.h"
 #include "sound/player.h"
 
@@ -23,7 +24,7 @@ namespace zentory {
 // Posted when a report of the play waits to be shown.
 inline constexpr int kMsgPlayReport = kWmApp + 12;
 
-class CPlaybackControl {
+class CPlaybackControl : public IPlayback {
  public:
   struct Ports {
     IMidiOutput* midi = nullptr;
@@ -34,17 +35,17 @@ class CPlaybackControl {
     std::function<void()> reopenEditorDevice;
   };
   explicit CPlaybackControl(Ports ports);
-  ~CPlaybackControl();  // stops a running play without reopening anything
+  ~CPlaybackControl() override;  // stops a running play without reopening anything
 
   // Plays DATA (note form, the tick window to play) with the leading bars skipped. With
   // CHANNELPLAYSTATE given, note-ons of channels whose flag is 0 are silenced. The end posts
   // kMsgPlaybackEnded. False when it could not start (the editor's device is then open again).
-  bool Start(const CMidi0Data& data, const std::array<int, 16>* channelPlayState);
+  bool Start(const CMidi0Data& data, const std::array<int, 16>* channelPlayState) override;
   // Stops a running play and gives the editor its device back; nothing when none runs (also
   // while the end message is still queued), and no box.
-  void Stop();
+  void Stop() override;
   // True from Start until the play thread is idle.
-  bool Active() const;
+  bool Active() const override;
 
   // kMsgPlaybackEnded on the UI thread: waits (up to 10 s) for the play thread to be idle and
   // reopens the editor's device. False when the message is stale (another play has started

@@ -128,6 +128,39 @@ bool CEditSession::ExecuteCommand(int command) {
     case command::kDeleteTrack:
       DeleteTrack();
       return true;
+    case command::kPlaySong:
+      Play(0, -1, false);
+      return true;
+    case command::kPlayFromPosition:
+      Play(position_.tick, -1, false);
+      return true;
+    case command::kPlayChannels:
+      Play(0, -1, true);
+      return true;
+    case command::kPlayChannelsFromPosition:
+      Play(position_.tick, -1, true);
+      return true;
+    case command::kPlayRange:
+    case command::kPlayRangeChannels:
+      PlayRange(command == command::kPlayRangeChannels);
+      return true;
+    case command::kLoad:
+      LoadFile();
+      return true;
+    case command::kSave:
+      SaveFile();
+      return true;
+    case command::kInsertMarker:
+      InsertMarker();
+      return true;
+    case command::kNextTrack:
+    case command::kPreviousTrack:
+      StepTrack(command == command::kNextTrack ? 1 : -1);
+      return true;
+    case command::kChannelUp:
+    case command::kChannelDown:
+      StepChannel(command == command::kChannelUp ? 1 : -1);
+      return true;
     case command::kMasterTrack:
       SelectMasterTrack();
       return true;

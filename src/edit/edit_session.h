@@ -4,6 +4,7 @@
 // undo.cpp, track_commands.cpp. Each ends with one announcement through IEditFeedback.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,12 +52,28 @@ class IEditFeedback {
   virtual std::string RunTextInputDialog() = 0;
 };
 
+// Plays what the play commands hand over, through a device of its own (the editor's device is
+// closed meanwhile).
+class IPlayback {
+ public:
+  virtual ~IPlayback() = default;
+  // Plays DATA (note form, the tick window to play). With FILTER, note-ons of channels whose
+  // flag is 0 are silenced. False when it could not start.
+  virtual bool Start(const CMidi0Data& data, const std::array<int, 16>* filter) = 0;
+  // Stops a running play; nothing when none runs.
+  virtual void Stop() = 0;
+  // True from a start until the play is over.
+  virtual bool Active() const = 0;
+};
+
 struct EditServices {
   IEditFeedback* feedback = nullptr;  // required
   SettingsBlock* settings = nullptr;  // required; owned by the main window
   IClock* clock = nullptr;            // the 200 ms pause after a typed note number
   ITimerService* timers = nullptr;    // the preview's one-shot timer
   IMainWindowPost* post = nullptr;    // the low-velocity warning
+  IPlayback* playback = nullptr;      // null: the play commands do nothing
+  const std::array<int, 16>* channelPlayState = nullptr;  // for channel-selective play
 };
 
 // What the digits being typed in MML mode will set.
@@ -112,6 +129,8 @@ class CEditSession {
   // ends first.
   void SetOutput(CMidiOutDevice* device);
   CMidiOutDevice* Output() const { return preview_.Output(); }
+  // The player the play commands hand over to (not owned; null: they do nothing).
+  void SetPlayback(IPlayback* playback) { services_.playback = playback; }
 
   // Runs COMMAND when it is an editing command; false otherwise. The caller has flushed the
   // pending notes first (FlushPendingNotes).
@@ -178,6 +197,20 @@ class CEditSession {
   std::int64_t RangeStart() const { return rangeStart_; }  // -1: not set
   std::int64_t RangeEnd() const { return rangeEnd_; }
 
+  // ---- files and markers (file_commands.cpp) ----
+  void LoadFile();
+  void SaveFile();
+  void InsertMarker();
+
+  // ---- playback (play_commands.cpp) ----
+  // Plays [FROM, TO) (TO -1: to the song end), only the chosen channels' notes with FILTER; a
+  // play key while a play runs stops it instead.
+  void Play(std::int64_t from, std::int64_t to, bool filter);
+  void PlayRange(bool filter);
+  // The program and volume in force on the edit target's channel go to the open device (and
+  // the pan with WITHPAN), so what the user plays next sounds as the song does.
+  void SendTrackState(bool withPan);
+
   // ---- value entry (value_entry.cpp) ----
   // Tempo, key signature, pitch bend and pan take typed text until Return or Escape; the
   // program browser takes the arrows; volume changes at once.
@@ -202,6 +235,10 @@ class CEditSession {
   void SelectTrackOfChannel(int channel);
   // Sends the edit target's program, volume and pan, refreshes the status and announces it.
   void TrackSelectionFeedback();
+  // The next or previous track as the edit target (the master track is skipped).
+  void StepTrack(int direction);
+  // The channel of the edit-target track one up or down, its events moved along.
+  void StepChannel(int direction);
 
  private:
   struct UndoSlot {

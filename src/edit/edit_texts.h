@@ -71,6 +71,22 @@ inline constexpr const char* kPasted = "トラック%dの%sにペーストしま
 inline constexpr const char* kTransposed = "範囲内の音を変更しました。";
 inline constexpr const char* kRangeCleared = "範囲内の音をクリアしました。";
 
+// Playback.
+inline constexpr const char* kPlaybackEnded = "再生が終了しました。";
+
+// Files and markers.
+inline constexpr const char* kNotLoaded = "ファイルを読み込みませんでした。";
+inline constexpr const char* kNotSaved = "ファイルを保存しませんでした。";
+inline constexpr const char* kMarkerInserted = "%sにマーカー「%s」を挿入しました。";
+inline constexpr const char* kNoMarkerInserted = "マーカーを挿入しませんでした。";
+
+// Track and channel steps.
+inline constexpr const char* kChannelNumber = "チャネル[%d]";
+inline constexpr const char* kTrackWithoutChannel =
+    "トラック[%d] チャネルが割り当てられていません。";
+inline constexpr const char* kNoChannelForMaster = "マスタートラックにチャネルは指定できません。";
+inline constexpr const char* kProgramsMerged = " 曲頭の音色設定を統合しました。";
+
 // Value entry. The program prompt and the instrument names follow the instrument's name.
 inline constexpr const char* kTempoPrompt = "テンポの値を入力してリターンキーを押してください。";
 inline constexpr const char* kKeySignaturePrompt =

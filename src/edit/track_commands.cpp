@@ -4,17 +4,13 @@
 #include "base/text_format.h"
 #include "edit/edit_session.h"
 #include "edit/edit_texts.h"
+#include "edit/track_edits.h"
 #include "song/event_names.h"
 #include "sound/midi_out_device.h"
 
 namespace zentory {
 
 namespace {
-
-constexpr int kVolumeController = 7;
-constexpr int kPanController = 10;
-constexpr int kDefaultVolume = 127;
-constexpr int kCentrePan = 64;
 
 CMusicEvent MakePitchBendCentre(int channel) {
   CMusicEvent e;
@@ -168,24 +164,98 @@ void CEditSession::SelectTrackOfChannel(int channel) {
   Announce(edit_texts::kNoTrackOnChannel);
 }
 
-void CEditSession::TrackSelectionFeedback() {
-  const int channel = CurrentChannel();
-  int program = 0;
-  if (song_ && channel >= 0 && channel < 16) {
-    program = ProgramInEffect(*song_, channelTable_, channel, position_.tick);
-    const int volume =
-        ControllerInEffect(*song_, channelTable_, channel, kVolumeController, position_.tick)
-            .value_or(kDefaultVolume);
-    // A track without a pan event sounds in the centre.
-    const int pan =
-        ControllerInEffect(*song_, channelTable_, channel, kPanController, position_.tick)
-            .value_or(kCentrePan);
-    if (CMidiOutDevice* out = OpenOutput()) {
-      out->SendProgramChange(program, channel);
-      out->SendControlChange(volume, kVolumeController, channel);
-      out->SendControlChange(pan, kPanController, channel);
+void CEditSession::StepTrack(int direction) {
+  const int count = TrackCount();
+  position_.eventIndex = -1;
+  if (count <= 1) {
+    // Only the master track is left: there is no track to step to.
+    position_.track = 0;
+    UpdateStatusFields();
+    Announce(edit_texts::kOnlyMasterLeft);
+    return;
+  }
+  int track = position_.track + direction;
+  if (track <= 0) track = count - 1;
+  if (track >= count) track = 1;
+  position_.track = track;
+  TrackSelectionFeedback();
+}
+
+void CEditSession::StepChannel(int direction) {
+  if (!song_ || position_.track <= 0 || position_.track >= TrackCount()) {
+    Announce(edit_texts::kNoChannelForMaster);
+    return;
+  }
+  const int index = position_.track;
+  const int old = channelTable_[static_cast<std::size_t>(index)];
+  // A track without a channel takes the first (or, going down, the last) one.
+  const bool hadChannel = old >= 0 && old < 16;
+  const int now = hadChannel ? (old + direction + 16) % 16 : (direction > 0 ? 0 : 15);
+  const CMidi1Data& song = *song_;
+  const CMidiTrack& own = *song.Tracks()[static_cast<std::size_t>(index)];
+
+  std::optional<int> oldProgram;
+  for (const CMusicEvent& e : own.Events()) {
+    if (e.status == ev::kProgramChange && e.channel == old) {
+      oldProgram = e.value;
+      break;
     }
   }
+  // The program set at the head of the song for the new channel by the other tracks.
+  std::optional<int> headProgram;
+  for (int i = 1; i < TrackCount() && !headProgram; ++i) {
+    if (i == index || channelTable_[static_cast<std::size_t>(i)] != now) continue;
+    std::int64_t t = 0;
+    for (const CMusicEvent& e : song.Tracks()[static_cast<std::size_t>(i)]->Events()) {
+      t += e.delta;
+      if (t > 0) break;
+      if (e.status == ev::kProgramChange && e.channel == now) headProgram = e.value;
+    }
+  }
+
+  // A change of the song like any other: it can be undone.
+  TakeUndoSnapshot();
+  channelTable_[static_cast<std::size_t>(index)] = now;
+  std::string message = texts::FormatNumbers(edit_texts::kChannelNumber, {now + 1});
+  CMidiTrack* track = MutableCurrentTrack();
+  if (headProgram && track->DeleteKind(0, 1, ev::kProgramChange)) {
+    message += edit_texts::kProgramsMerged;
+  }
+  if (hadChannel) RemapChannel(*track, old, now);
+  if (CMidiOutDevice* out = OpenOutput()) {
+    out->SendProgramChange(
+        headProgram.value_or(ProgramInEffect(*song_, channelTable_, now, position_.tick)), now);
+  }
+  if (oldProgram) {
+    // The old channel keeps its sound in the tracks still on it.
+    for (int i = 1; i < TrackCount(); ++i) {
+      if (i == index || channelTable_[static_cast<std::size_t>(i)] != old) continue;
+      const CMidiTrack& other = *static_cast<const CMidi1Data&>(*song_).Track(i);
+      bool hasHeadProgram = false;
+      std::int64_t t = 0;
+      for (const CMusicEvent& e : other.Events()) {
+        t += e.delta;
+        if (t > 0) break;
+        hasHeadProgram = hasHeadProgram || e.status == ev::kProgramChange;
+      }
+      if (!hasHeadProgram) {
+        song_->Track(i)->InsertProgramChangeFirst(old, *oldProgram);
+        break;
+      }
+    }
+  }
+  Announce(message);
+}
+
+void CEditSession::TrackSelectionFeedback() {
+  const int channel = CurrentChannel();
+  if (channel < 0 || channel > 15) {
+    UpdateStatusFields();
+    Announce(texts::FormatNumbers(edit_texts::kTrackWithoutChannel, {position_.track}));
+    return;
+  }
+  const int program = song_ ? ProgramInEffect(*song_, channelTable_, channel, position_.tick) : 0;
+  SendTrackState(true);
   UpdateStatusFields();
   Announce(texts::FormatNumbers(edit_texts::kTrackAndChannel, {position_.track, channel + 1}) +
            InstrumentName(program));

@@ -92,11 +92,13 @@ std::optional<std::string> FakeDialogs::Next() {
   return a;
 }
 
-std::optional<std::string> FakeDialogs::OpenFile(std::string_view, std::string_view) {
+std::optional<std::string> FakeDialogs::OpenFile(std::string_view extension, std::string_view) {
+  extensions.emplace_back(extension);
   return Next();
 }
 
-std::optional<std::string> FakeDialogs::SaveFile(std::string_view, std::string_view) {
+std::optional<std::string> FakeDialogs::SaveFile(std::string_view extension, std::string_view) {
+  extensions.emplace_back(extension);
   return Next();
 }
 

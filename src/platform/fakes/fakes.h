@@ -67,9 +67,10 @@ class FakeDialogs : public IDialogs {
   std::optional<std::string> SaveFile(std::string_view, std::string_view) override;
   std::string TextInput() override;
 
-  // NOTHING = cancel.
+  // NOTHING = cancel. One queue for every dialog, in the order they open.
   std::deque<std::optional<std::string>> answers;
   int opened = 0;
+  std::vector<std::string> extensions;  // the default extension each file dialog was given
 
  private:
   std::optional<std::string> Next();

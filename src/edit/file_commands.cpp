@@ -1,0 +1,92 @@
+// Loading and saving the song through the file dialogs, and inserting a typed marker.
+#include <filesystem>
+
+#include "base/text_codec.h"
+#include "base/text_format.h"
+#include "edit/edit_session.h"
+#include "edit/edit_texts.h"
+#include "song/load_song.h"
+#include "song/smf_writer.h"
+
+namespace zentory {
+
+namespace {
+
+// What the file dialogs offer: Standard MIDI Files, and "mid" added to a name typed without it.
+constexpr const char* kSmfExtension = "mid";
+constexpr const char* kSmfFilter = "SMF files|*.mid|";
+
+std::string FullPath(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path full = std::filesystem::absolute(path, ec);
+  return ec ? path : full.lexically_normal().string();
+}
+
+}  // namespace
+
+void CEditSession::LoadFile() {
+  std::optional<std::string> path =
+      services_.feedback->RunOpenFileDialog(kSmfExtension, kSmfFilter);
+  if (!path || path->empty()) {
+    Announce(edit_texts::kNotLoaded);
+    return;
+  }
+  // The song in memory stays until the file has been read whole; a file that cannot be read
+  // (reported by the reader) leaves it as it was.
+  LoadedSong loaded = LoadSongFile(*path);
+  if (!loaded.song) {
+    Announce(edit_texts::kNotLoaded);
+    return;
+  }
+  TakeUndoSnapshot();
+  ChannelTable channels;
+  channels.fill(kMasterChannel);
+  const CMidi1Data& song = *loaded.song;
+  bool anyChannel = false;
+  for (int i = 0; i < song.TrackCount() && i < kChannelTableSize; ++i) {
+    channels[static_cast<std::size_t>(i)] =
+        song.Tracks()[static_cast<std::size_t>(i)]->GetChannel();
+    anyChannel = anyChannel || (i > 0 && channels[static_cast<std::size_t>(i)] != kMasterChannel);
+  }
+  position_.track = 1;
+  SetSong(std::move(loaded.song), channels);
+  // A song of meta events alone is edited in its master track.
+  if (!anyChannel) position_.track = 0;
+  UpdateStatusFields();
+  Announce(FullPath(*path));
+}
+
+void CEditSession::SaveFile() {
+  if (!song_) return;
+  std::optional<std::string> path =
+      services_.feedback->RunSaveFileDialog(kSmfExtension, kSmfFilter);
+  if (!path || path->empty()) {
+    Announce(edit_texts::kNotSaved);
+    return;
+  }
+  // The song is read back from what was written, so its tracks are replaced: no current event.
+  position_.eventIndex = -1;
+  if (!SaveSong(*song_, *path)) {
+    Announce(edit_texts::kNotSaved);
+    return;
+  }
+  Announce(FullPath(*path));
+}
+
+void CEditSession::InsertMarker() {
+  const std::string text = services_.feedback->RunTextInputDialog();
+  const CMidiTrack* master = song_ ? static_cast<const CMidi1Data&>(*song_).Track(0) : nullptr;
+  if (text.empty() || !master) {
+    Announce(edit_texts::kNoMarkerInserted);
+    return;
+  }
+  TakeUndoSnapshot();
+  CMidiTrack* track = song_->Track(0);
+  if (position_.track == 0) position_.eventIndex = -1;
+  track->InsertMetaTextAtTime(static_cast<std::int32_t>(position_.tick), ev::kMetaMarker,
+                              Utf8ToCp932(text));
+  RaiseEndTick(position_.tick);
+  Announce(texts::FormatTexts(edit_texts::kMarkerInserted, {PositionWording(), text}));
+}
+
+}  // namespace zentory
