@@ -2,7 +2,9 @@
 # Runs the real zentory in key-script mode for one case folder: every runN.keys in order, in one
 # fresh directory (so settings and shortcut.dat carry from run to run), comparing standard output
 # with runN.out, standard error with runN.err when that file exists, and the exit code with
-# runN.rc (default 0). A "files" list of "NAME SIZE" lines is checked after the last run.
+# runN.rc (default 0). runN.args holds more options for the run (one line); the folder of the
+# run is written WORK in the outputs. A file runN.expect.NAME is compared with the file NAME the
+# run left. A "files" list of "NAME SIZE" lines is checked after the last run.
 set -u
 zentory=$1
 case_dir=$2
@@ -12,8 +14,11 @@ status=0
 for keys in "$case_dir"/run*.keys; do
   run=$(basename "$keys" .keys)
   cp "$keys" "$work/$run.keys"
-  (cd "$work" && "$zentory" --script "$run.keys" >"$run.stdout" 2>"$run.stderr")
+  args=()
+  [[ -f "$case_dir/$run.args" ]] && read -r -a args <"$case_dir/$run.args"
+  (cd "$work" && "$zentory" --script "$run.keys" "${args[@]}" >"$run.stdout" 2>"$run.stderr")
   rc=$?
+  sed -i "s|$work|WORK|g" "$work/$run.stdout" "$work/$run.stderr"
   want_rc=0
   [[ -f "$case_dir/$run.rc" ]] && want_rc=$(cat "$case_dir/$run.rc")
   if [[ $rc != "$want_rc" ]]; then
@@ -29,6 +34,14 @@ for keys in "$case_dir"/run*.keys; do
     echo "$run: standard error differs"
     status=1
   fi
+  for expect in "$case_dir/$run".expect.*; do
+    [[ -e "$expect" ]] || continue
+    name=${expect##*/$run.expect.}
+    if ! diff -u "$expect" "$work/$name"; then
+      echo "$run: $name differs"
+      status=1
+    fi
+  done
 done
 if [[ -f "$case_dir/files" ]]; then
   while read -r name size; do
