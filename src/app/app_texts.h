@@ -47,7 +47,7 @@ inline constexpr const char* kSaveDialogNotice =
 // author, not part of the spoken guidance).
 inline constexpr const char* kScriptUsage =
     "usage: zentory [--script FILE|-] [--midi none|embedded|N|NAME] [--midi-log FILE]\n"
-    "               [--speech none|embedded|speechd]\n"
+    "               [--speech none|embedded|speechd] [--config DIR|--user-config]\n"
     "       zentory --midi list\n";
 inline constexpr const char* kScriptUnknownKey = "unknown key name";
 inline constexpr const char* kScriptUnknownDirective = "unknown directive";

@@ -23,9 +23,9 @@ inline constexpr const char* kSaveTitle = "名前を付けて保存";
 
 inline constexpr const char* kUsage =
     "使い方: zentory [--speech embedded|speechd|none] [--midi embedded|none|N|名前の一部]\n"
-    "               [--midi-log FILE] [--echo]\n"
+    "               [--midi-log FILE] [--echo] [--config DIR|--user-config]\n"
     "        zentory --midi list\n"
-    "        zentory --script FILE [--speech ...] [--midi ...] [--midi-log FILE]\n";
+    "        zentory --script FILE [--speech ...] [--midi ...] [--midi-log FILE] [--config ...]\n";
 inline constexpr const char* kBadOption = "使えないオプションです";
 
 }  // namespace zentory::ui_texts
