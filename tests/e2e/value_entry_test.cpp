@@ -76,6 +76,16 @@ class ValueEntry : public ::testing::Test {
     track.Compact();
   }
 
+  void AddController(int index, std::int32_t tick, int channel, int controller, int value,
+                     std::int32_t mode) {
+    CMusicEvent e;
+    e.status = ev::kControlChange;
+    e.channel = channel;
+    e.type = static_cast<std::uint32_t>(controller);
+    e.value = value;
+    Song().Track(index)->InsertEventAtTime(tick, e, mode);
+  }
+
   test_support::DialogHarness h;
 };
 
@@ -209,32 +219,30 @@ TEST_F(ValueEntry, AMissingSensitivityIsAddedBeforeTheBend) {
   EXPECT_EQ(Bends(2).at(1), (Rows::value_type{end, (4095 + 8192) & 0x7F, (4095 + 8192) >> 7}));
 }
 
-TEST_F(ValueEntry, NonRegisteredDataEntryIsNoSensitivity) {
+TEST_F(ValueEntry, SensitivityIsTheOneAPlayOfTheWholeSongReaches) {
   // A GS part setting after the sensitivity: NRPN 1/8 = 64 must not read as 64 semitones.
-  CMidiTrack& track = *Song().Track(3);
   for (auto [controller, value] : {std::pair{99, 1}, {98, 8}, {6, 64}}) {
-    CMusicEvent e;
-    e.status = ev::kControlChange;
-    e.channel = 2;
-    e.type = static_cast<std::uint32_t>(controller);
-    e.value = value;
-    track.InsertEventAtTime(0, e, CMidiTrack::kAfter);
+    AddController(3, 0, 2, controller, value, CMidiTrack::kAfter);
   }
   Keys("Ctrl+F3 Ctrl+P 2 0 0 Return");
   EXPECT_EQ(Last(), "ピッチベンドを200にしました。");
   EXPECT_EQ(Bends(3).front(), (Rows::value_type{0, 127, 127}));  // sensitivity 2, not 64
   // A registered selection afterwards makes data entry count again.
   for (auto [controller, value] : {std::pair{101, 0}, {100, 0}, {6, 12}}) {
-    CMusicEvent e;
-    e.status = ev::kControlChange;
-    e.channel = 2;
-    e.type = static_cast<std::uint32_t>(controller);
-    e.value = value;
-    Song().Track(3)->InsertEventAtTime(0, e, CMidiTrack::kAfter);
+    AddController(3, 0, 2, controller, value, CMidiTrack::kAfter);
   }
   Keys("Ctrl+P 1 2 0 0 Return");
   EXPECT_EQ(Last(), "ピッチベンドを1200にしました。");
   EXPECT_EQ(Bends(3).front(), (Rows::value_type{0, 127, 127}));
+
+  // Two tracks on channel 1: the new track's data entry, first at tick 0, plays before track 1's
+  // (its fifth event there), so track 1's 2 semitones are in force, not the new track's 12.
+  Keys("Ctrl+A");
+  ASSERT_EQ(h.Session().CurrentChannel(), 0);
+  AddController(17, 0, 0, 6, 12, CMidiTrack::kBefore);
+  Keys("Ctrl+P 2 0 0 Return");
+  EXPECT_EQ(Bends(17).front(), (Rows::value_type{0, 127, 127}));
+  EXPECT_TRUE(Bends(1).empty());  // the channel's other bends in the span give way
 }
 
 TEST_F(ValueEntry, ProgramBrowserStepsSoundsAndStores) {
