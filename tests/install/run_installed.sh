@@ -31,6 +31,9 @@ desktop="$prefix/share/applications/zentory.desktop"
 grep -qx 'Exec=zentory --user-config' "$desktop" || fail "desktop entry: Exec"
 grep -qx 'Name\[ja\]=ゼントリー' "$desktop" || fail "desktop entry: Japanese name"
 grep -q '^Categories=.*Audio;.*Midi;.*Accessibility;' "$desktop" || fail "desktop entry: categories"
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$desktop" | grep -v ': hint: ' | grep . && fail "desktop entry not valid"
+fi
 for option in --script --echo --speech --midi --midi-log --config --user-config --reading; do
   grep -qF -- "${option//-/\\-}" "$prefix/share/man/man1/zentory.1" ||
     fail "zentory.1 does not list $option"
