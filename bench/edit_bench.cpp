@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/script_front_end.h"
+#include "edit_songs.h"
 #include "support/dialog_harness.h"
 
 namespace zentory {
@@ -30,47 +31,6 @@ double Percentile(std::vector<double>& values, int percent) {
   return values[values.size() * static_cast<std::size_t>(percent) / 100];
 }
 
-// A note-form song of a master track and 16 channel tracks holding TOTAL events between them:
-// notes with now and then a controller, a marker every few bars in the master track.
-std::unique_ptr<CMidi1Data> MakeSong(std::int64_t total, ChannelTable& channels) {
-  std::mt19937 rng(7);
-  std::uniform_int_distribution<int> pick(0, 99), key(48, 72), len(30, 960), gap(0, 2);
-  std::vector<std::unique_ptr<CMidiTrack>> tracks;
-  channels.fill(kMasterChannel);
-  const std::int64_t perTrack = total / 17;
-  for (int i = 0; i < 17; ++i) {
-    auto t = std::make_unique<CMidiTrack>(CDataBuff::kStandardCapacity, CMidiTrack::kNoteForm);
-    t->Events().reserve(static_cast<std::size_t>(perTrack + 1));
-    if (i == 0) {
-      t->AppendTimeSignature(4, 2);
-      t->AppendTempo(500000);
-      for (std::int64_t n = 2; n + 1 < perTrack; ++n) {
-        t->Events().push_back(MakeMetaEvent(120, ev::kMetaMarker, std::vector<std::uint8_t>{'M'}));
-      }
-    } else {
-      const int c = i - 1;
-      channels[static_cast<std::size_t>(i)] = c;
-      t->AppendProgramChange(c, 0);
-      for (std::int64_t n = 1; n + 1 < perTrack; ++n) {
-        const int d = gap(rng) * 60;
-        if (pick(rng) < 95) {
-          t->Events().push_back(MakeNoteEvent(d, c, key(rng), len(rng), 100));
-        } else {
-          t->AppendControlChange(c, 7, 100);
-          t->Events().back().delta = d;
-        }
-      }
-    }
-    t->AppendEndOfTrack(0);
-    tracks.push_back(std::move(t));
-  }
-  auto song = std::make_unique<CMidi1Data>();
-  song->resolution = 480;
-  song->state = song_state::kNoteForm;
-  song->SetTracks(std::move(tracks));
-  return song;
-}
-
 std::vector<ScriptKey> ParseKeys(const std::vector<std::string>& names) {
   std::vector<ScriptKey> keys;
   for (const std::string& n : names) keys.push_back(*ParseKeyName(n));
@@ -83,7 +43,7 @@ void TimeKeys(benchmark::State& state, const std::vector<std::string>& setup,
   test_support::DialogHarness h;
   h.Start();
   ChannelTable channels{};
-  h.Session().SetSong(MakeSong(state.range(0), channels), channels);
+  h.Session().SetSong(bench_songs::MakeSong(state.range(0), channels), channels);
   for (const ScriptKey& k : ParseKeys(setup)) h.keys.KeyDown(k.key, k.ctrl, k.shift, k.alt);
   const std::vector<ScriptKey> keys = ParseKeys(cycle);
   // Each round of keys starts in the middle of the song, where every walk is long.

@@ -64,13 +64,16 @@ void CEditSession::SaveFile() {
     Announce(edit_texts::kNotSaved);
     return;
   }
-  // The song is read back from what was written, so its tracks are replaced: no current event.
-  position_.eventIndex = -1;
-  if (!SaveSong(*song_, *path)) {
+  std::vector<std::uint8_t> written;
+  if (!WriteSong(*song_, *path, written)) {
     Announce(edit_texts::kNotSaved);
     return;
   }
+  // The user hears that the file is there before the song is rebuilt from it, so that the song
+  // in memory is what the file holds (its tracks are replaced: no current event).
   Announce(FullPath(*path));
+  position_.eventIndex = -1;
+  ReadBackSong(*song_, written);
 }
 
 void CEditSession::InsertMarker() {

@@ -193,17 +193,27 @@ std::vector<std::uint8_t> EncodeSong(const CMidi1Data& song) {
   return out;
 }
 
-bool SaveSong(CMidi1Data& song, const std::string& path) {
+bool WriteSong(const CMidi1Data& song, const std::string& path,
+               std::vector<std::uint8_t>& written) {
   ScopedReportBatch batch;
-  const std::vector<std::uint8_t> bytes = EncodeSong(song);
-  if (bytes.empty()) return false;
-  if (!WriteWholeFile(path, bytes)) return false;
+  written = EncodeSong(song);
+  return !written.empty() && WriteWholeFile(path, written);
+}
+
+void ReadBackSong(CMidi1Data& song, const std::vector<std::uint8_t>& written) {
+  ScopedReportBatch batch;
   std::vector<std::unique_ptr<CMidiTrack>> tracks;
-  if (!ReadBackTracks(bytes, song.TrackCount(), song.resolution, song.Capacity(),
+  if (!ReadBackTracks(written, song.TrackCount(), song.resolution, song.Capacity(),
                       song.state == song_state::kNoteForm, tracks)) {
-    return true;  // the file is written; the song keeps its own tracks
+    return;  // the file is written; the song keeps its own tracks
   }
   song.SetTracks(std::move(tracks));
+}
+
+bool SaveSong(CMidi1Data& song, const std::string& path) {
+  std::vector<std::uint8_t> written;
+  if (!WriteSong(song, path, written)) return false;
+  ReadBackSong(song, written);
   return true;
 }
 

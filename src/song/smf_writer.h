@@ -19,6 +19,12 @@ void EncodeTrackChunk(const CMidiTrack& track, std::vector<std::uint8_t>& out);
 // the song itself is not touched). Empty (M1DT 03000003) in any other state.
 std::vector<std::uint8_t> EncodeSong(const CMidi1Data& song);
 
+// The two halves of SaveSong, for a caller that tells the user the file is written before the
+// song is rebuilt from it: WriteSong writes the file and keeps the bytes in WRITTEN (false after
+// the report when it could not), ReadBackSong replaces the song's tracks by those read back.
+bool WriteSong(const CMidi1Data& song, const std::string& path, std::vector<std::uint8_t>& written);
+void ReadBackSong(CMidi1Data& song, const std::vector<std::uint8_t>& written);
+
 // Saves SONG to PATH. The file is written to a temporary name and renamed into place; only when
 // that succeeded are the song's tracks replaced by the tracks read back from the bytes written
 // (in the song's form), so the song in memory is what the file holds. On failure the song stays

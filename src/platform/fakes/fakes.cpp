@@ -141,7 +141,10 @@ bool FakeSpeech::SelectVoice(int index) {
   return true;
 }
 
-void FakeSpeech::Speak(std::string_view text) { spoken.emplace_back(text); }
+void FakeSpeech::Speak(std::string_view text) {
+  spoken.emplace_back(text);
+  if (onSpeak) onSpeak(text);
+}
 
 bool FakeSpeech::SetRate(int value) {
   if (failSetters) return false;

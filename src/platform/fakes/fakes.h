@@ -120,7 +120,8 @@ class FakeSpeech : public ISpeechSynth {
 
   std::vector<std::string> voiceNames{"Fake Japanese"};
   int current = 0;
-  std::vector<std::string> spoken;  // every text, the empty (silencing) one included
+  std::vector<std::string> spoken;                // every text, the empty (silencing) one included
+  std::function<void(std::string_view)> onSpeak;  // called with every text, when set
   std::optional<int> rate = 0;
   std::optional<int> volume = 100;
   std::optional<AudioFormat> format = AudioFormat{22050, 16, 1};
