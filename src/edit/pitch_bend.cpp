@@ -120,6 +120,20 @@ int SensitivityAt(const CMidi1Data& song, int channel, std::int64_t tick) {
   return sensitivity;
 }
 
+bool IsBendOn(const CMusicEvent& e, int channel) {
+  return e.status == ev::kPitchBend && e.channel == channel;
+}
+
+bool HasBendIn(const CMidiTrack& track, int channel, std::int64_t from, std::int64_t to) {
+  std::int64_t t = 0;
+  for (const CMusicEvent& e : track.Events()) {
+    t += e.delta;
+    if (t >= to) break;
+    if (t >= from && IsBendOn(e, channel)) return true;
+  }
+  return false;
+}
+
 // The index of the first pitch bend on CHANNEL exactly at TICK, or -1.
 std::int32_t BendAt(const CMidiTrack& track, int channel, std::int64_t tick) {
   std::int64_t t = 0;
@@ -127,7 +141,7 @@ std::int32_t BendAt(const CMidiTrack& track, int channel, std::int64_t tick) {
     const CMusicEvent& e = track.Event(i);
     t += e.delta;
     if (t > tick) break;
-    if (t == tick && e.status == ev::kPitchBend && e.channel == channel) return i;
+    if (t == tick && IsBendOn(e, channel)) return i;
   }
   return -1;
 }
@@ -146,22 +160,21 @@ int CEditSession::StorePitchBend(int cents) {
 
   const std::int64_t step = std::max(song_->resolution / 4 / 10, 1);
   const std::int64_t end = tick + step * (kBendPoints - 1);
+  // The channel's bends in the span give way, in every track on the channel; bends of other
+  // channels that a track from a file may carry stay.
   const int count = std::min(TrackCount(), kChannelTableSize);
-  for (int i = 0; i < count; ++i) {
+  for (int i = 1; i < count; ++i) {
     if (channelTable_[static_cast<std::size_t>(i)] != channel) continue;
     // Only a track that holds such a bend is copied for the change.
-    const CMidiTrack* track = static_cast<const CMidi1Data&>(*song_).Track(i);
-    bool any = false;
+    if (!HasBendIn(*static_cast<const CMidi1Data&>(*song_).Track(i), channel, tick, end)) continue;
+    CMidiTrack* track = ChangeTrack(i);
     std::int64_t t = 0;
-    for (const CMusicEvent& e : track->Events()) {
+    for (CMusicEvent& e : track->Events()) {
       t += e.delta;
       if (t >= end) break;
-      if (t >= tick && e.status == ev::kPitchBend) {
-        any = true;
-        break;
-      }
+      if (t >= tick && IsBendOn(e, channel)) e.status = ev::kDeleted;
     }
-    if (any) ChangeTrack(i)->DeletePitchBends(tick, end);
+    track->Compact();
   }
 
   CMidiTrack* current = ChangeTrack(position_.track);

@@ -245,8 +245,7 @@ void CEditSession::StartKeySignatureEntry() {
       edit_texts::kKeySignaturePrompt);
 }
 
-void CEditSession::OnNumericValueKey(int key, int ctrl, int shift, int alt) {
-  (void)shift;
+void CEditSession::OnNumericValueKey(int key, int ctrl, int /*shift*/, int alt) {
   if (key >= kKeyNumpad0 && key <= kKeyNumpad9) key -= kKeyNumpad0 - '0';
   switch (key) {
     case kKeyBackspace:

@@ -200,6 +200,13 @@ TEST_F(ValueEntry, AMissingSensitivityIsAddedBeforeTheBend) {
   RemoveControllers(2, {101, 100, 6});
   Keys("Ctrl+F2 Right End");
   const std::int64_t end = h.dialog->Position().endTick;
+  // A bend of another channel in a track from a file stays where the channel's bend goes.
+  CMusicEvent foreign;
+  foreign.status = ev::kPitchBend;
+  foreign.channel = 4;
+  foreign.value = 70;
+  Song().Track(2)->InsertEventAtTime(static_cast<std::int32_t>(end + 24), foreign,
+                                     CMidiTrack::kAfter);
   Keys("Ctrl+P 1 0 0 Return");
   EXPECT_EQ(Last(), "ピッチベンドを100にしました。");
   // At the tick: 101, 100, 6 = 2, then the bend; the end of track stays last.
@@ -214,6 +221,8 @@ TEST_F(ValueEntry, AMissingSensitivityIsAddedBeforeTheBend) {
   EXPECT_EQ(Controllers(2, 6), (Rows{{end, 6, 2}}));
   EXPECT_TRUE(track.Events().back().IsEndOfTrack());
   EXPECT_EQ(t, end + 108);
+  EXPECT_EQ(Events(2, [](const CMusicEvent& e) { return e.channel == 4; }),
+            (Rows{{end + 24, 0, 70}}));
   EXPECT_EQ(h.dialog->Position().endTick, end + 108);
   // 100 cents at 2 semitones: b = 4095.
   EXPECT_EQ(Bends(2).at(1), (Rows::value_type{end, (4095 + 8192) & 0x7F, (4095 + 8192) >> 7}));
