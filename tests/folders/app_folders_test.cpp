@@ -1,15 +1,12 @@
 // The folder options and where the settings and data folders are found. Every folder made here
-// is under a temporary one; XDG_CONFIG_HOME and HOME are pointed there while a test runs.
+// is under a temporary one.
 #include "platform/wiring/app_folders.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
-#include "platform/wiring/backends.h"
 #include "support/temp_dir.h"
 
 namespace zentory {
@@ -19,32 +16,6 @@ namespace fs = std::filesystem;
 using test_support::TempDir;
 
 using Args = std::vector<std::string>;
-
-// Sets an environment variable for one test and puts back what was there.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) previous_ = old;
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (previous_) {
-      setenv(name_, previous_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
 
 fs::perms Mode(const fs::path& path) { return fs::status(path).permissions() & fs::perms::mask; }
 
@@ -131,41 +102,6 @@ TEST(MakeSettingsFolder, AFileInTheWayIsAReason) {
   EXPECT_FALSE(fs::exists(temp.Path() / "nowhere"));
 }
 
-TEST(SettingsFolder, UserFolderIsMadeOnFirstUseAndAFailureIsOneLine) {
-  TempDir temp;
-  ScopedEnv xdg("XDG_CONFIG_HOME", (temp.Path() / "xdg").c_str());
-  ScopedEnv home("HOME", (temp.Path() / "home").c_str());
-  std::vector<std::string> problems;
-  const std::string folder = SettingsFolder({FolderChoice::Kind::kUser, {}}, problems);
-  EXPECT_EQ(folder, (temp.Path() / "xdg" / "zentory").string());
-  EXPECT_TRUE(fs::is_directory(folder));
-  EXPECT_TRUE(problems.empty());
-
-  std::ofstream(temp.File("blocker")) << "x";
-  ScopedEnv blocked("XDG_CONFIG_HOME", temp.File("blocker").c_str());
-  EXPECT_EQ(SettingsFolder({FolderChoice::Kind::kUser, {}}, problems), "");
-  ASSERT_EQ(problems.size(), 1u);
-  EXPECT_TRUE(problems[0].starts_with(backend_texts::kNoSettingsFolder)) << problems[0];
-  EXPECT_NE(problems[0].find(temp.File("blocker")), std::string::npos) << problems[0];
-
-  problems.clear();
-  ScopedEnv noXdg("XDG_CONFIG_HOME", nullptr);
-  ScopedEnv noHome("HOME", nullptr);
-  EXPECT_EQ(SettingsFolder({FolderChoice::Kind::kUser, {}}, problems), "");
-  EXPECT_EQ(problems.size(), 1u);
-}
-
-TEST(SettingsFolder, AGivenFolderIsMadeAbsolute) {
-  TempDir temp;
-  std::vector<std::string> problems;
-  const std::string folder =
-      SettingsFolder({FolderChoice::Kind::kGiven, temp.File("project/")}, problems);
-  EXPECT_EQ(folder, temp.File("project"));
-  EXPECT_TRUE(fs::is_directory(folder));
-  EXPECT_TRUE(problems.empty());
-  EXPECT_TRUE(fs::path(SettingsFolder({FolderChoice::Kind::kCurrent, {}}, problems)).is_absolute());
-}
-
 TEST(DataFolder, BuildTreeBesideTheProgramElseTheInstalledShareFolder) {
   TempDir temp;
   const fs::path prefix = temp.Path() / "prefix";
@@ -177,12 +113,6 @@ TEST(DataFolder, BuildTreeBesideTheProgramElseTheInstalledShareFolder) {
   fs::create_directories(prefix / "bin" / "share" / "zentory");
   EXPECT_EQ(DataFolder(installed), (prefix / "bin" / "share" / "zentory").string());
   EXPECT_EQ(DataFolder(""), "");
-}
-
-TEST(ExecutablePath, IsThisProgram) {
-  const std::string self = ExecutablePath(nullptr);
-  ASSERT_FALSE(self.empty());
-  EXPECT_EQ(fs::path(self).filename(), "zentory_tests_folders");
 }
 
 }  // namespace
