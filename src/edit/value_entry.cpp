@@ -162,8 +162,9 @@ std::optional<FoundEvent> LatestAtOrBefore(const CMidi1Data& song, const std::ve
 void SetEventValue(CMusicEvent& e, int value) {
   e.value = value;
   const std::int32_t at = e.status == ev::kControlChange ? 2 : 1;
-  if (e.DataLength() > at)
+  if (e.DataLength() > at) {
     e.MutableBlock()[static_cast<std::size_t>(at)] = static_cast<std::uint8_t>(value);
+  }
 }
 
 CMusicEvent MakeChannelValueEvent(int channel, EventKind kind, int value) {
@@ -301,8 +302,9 @@ void CEditSession::CommitNumericValue() {
       const int pan = static_cast<int>(std::clamp<long long>(typed, -kPanLimit, kPanLimit));
       const int channel = CurrentChannel();
       const int value = PanControllerValue(pan);
-      if (CMidiOutDevice* out = OpenOutput())
+      if (CMidiOutDevice* out = OpenOutput()) {
         out->SendControlChange(value, kPanController, channel);
+      }
       StoreControllerAtTick(channel, kPanController, value);
       Announce(texts::FormatNumbers(edit_texts::kPanSet, {pan}));
       return;
