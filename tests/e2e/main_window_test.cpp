@@ -14,7 +14,7 @@
 #include "base/general.h"
 #include "base/ports/main_window_post.h"
 #include "platform/fakes/fakes.h"
-#include "support/temp_dir.h"
+#include "support/dialog_harness.h"
 
 namespace zentory {
 namespace {
@@ -28,23 +28,8 @@ class MainWindow : public ::testing::Test {
  protected:
   void TearDown() override { dialog.reset(); }
 
-  Platform MakePlatform() {
-    Platform p;
-    p.view = &view;
-    p.keys = &keys;
-    p.dialogs = &dialogs;
-    p.speech = withVoice ? &speech : nullptr;
-    p.clock = &clock;
-    p.timers = &clock;
-    p.post = &post;
-    p.midi = &midi;
-    p.appDir = dir.string();
-    return p;
-  }
-  void Start() {
-    dialog = std::make_unique<CMainDialog>(MakePlatform());
-    dialog->Start();
-  }
+  Platform MakePlatform() { return h.MakePlatform(); }
+  void Start() { h.Start(); }
   void Restart() {
     dialog->Shutdown();
     speech.spoken.clear();
@@ -53,7 +38,7 @@ class MainWindow : public ::testing::Test {
   void Key(int key, int ctrl = 0, int shift = 0, int alt = 0) {
     keys.KeyDown(key, ctrl, shift, alt);
   }
-  std::string Last() const { return speech.spoken.empty() ? "<none>" : speech.spoken.back(); }
+  std::string Last() const { return h.Last(); }
   std::vector<std::uint8_t> FileBytes(const char* name) {
     std::ifstream in(dir / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -63,19 +48,18 @@ class MainWindow : public ::testing::Test {
     ASSERT_TRUE(WriteWholeFile((dir / "shortcut.dat").string(), bytes));
   }
 
-  FakeMessageBox box;
-  ScopedMessageBoxTarget boxScope{&box};
-  FakeWindowView view;
-  FakeKeySource keys;
-  FakeDialogs dialogs;
-  FakeSpeech speech;
-  FakeClock clock;
-  FakeMainWindowPost post;
-  FakeMidiOutput midi{&clock};
-  bool withVoice = true;
-  test_support::TempDir temp;
-  fs::path dir = temp.Path();
-  std::unique_ptr<CMainDialog> dialog;
+  test_support::DialogHarness h;
+  FakeMessageBox& box = h.box;
+  FakeWindowView& view = h.view;
+  FakeKeySource& keys = h.keys;
+  FakeDialogs& dialogs = h.dialogs;
+  FakeSpeech& speech = h.speech;
+  FakeClock& clock = h.clock;
+  FakeMainWindowPost& post = h.post;
+  FakeMidiOutput& midi = h.midi;
+  bool& withVoice = h.withVoice;
+  fs::path dir = h.temp.Path();
+  std::unique_ptr<CMainDialog>& dialog = h.dialog;
 };
 
 TEST_F(MainWindow, StartUpAnnouncesTheNewSongAndCreatesTheKeyFile) {

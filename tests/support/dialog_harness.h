@@ -28,6 +28,7 @@ struct DialogHarness {
   FakeMainWindowPost post;
   FakeMidiOutput midi{&clock};
   TempDir temp;
+  bool withVoice = true;
   std::unique_ptr<CMainDialog> dialog;
 
   Platform MakePlatform() {
@@ -35,7 +36,7 @@ struct DialogHarness {
     p.view = &view;
     p.keys = &keys;
     p.dialogs = &dialogs;
-    p.speech = &speech;
+    p.speech = withVoice ? &speech : nullptr;
     p.clock = &clock;
     p.timers = &clock;
     p.post = &post;
