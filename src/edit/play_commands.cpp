@@ -20,8 +20,8 @@ void CEditSession::Play(std::int64_t from, std::int64_t to, bool filter) {
   IPlayback* playback = services_.playback;
   if (!playback || !song_) return;
   if (playback->Active()) {
+    // The editor's device comes back with the edit target's program and volume.
     playback->Stop();
-    SendTrackState(false);
     Announce(edit_texts::kPlaybackEnded);
     return;
   }
