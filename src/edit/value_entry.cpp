@@ -56,22 +56,6 @@ constexpr std::array<KeySignatureRow, 30> kKeySignatures = {{
     {"Gm", 1, -2}, {"Cm", 1, -3}, {"Fm", 1, -4}, {"Bbm", 1, -5}, {"Ebm", 1, -6}, {"Abm", 1, -7},
 }};
 
-// TEMPLATE with its %s placeholders replaced by WORDS, in order.
-std::string FormatWords(std::string_view templateText,
-                        std::initializer_list<std::string_view> words) {
-  std::string out;
-  auto word = words.begin();
-  for (;;) {
-    const std::size_t at = templateText.find("%s");
-    if (at == std::string_view::npos || word == words.end()) break;
-    out.append(templateText.substr(0, at));
-    out.append(*word++);
-    templateText.remove_prefix(at + 2);
-  }
-  out.append(templateText);
-  return out;
-}
-
 // The typed text as a decimal integer with an optional leading '-'; an empty or malformed text
 // ("1-2", "-") reads 0.
 long long ReadValueText(std::string_view text) {
@@ -288,7 +272,7 @@ void CEditSession::CommitNumericValue() {
       RaiseEndTick(master->GetLengthTicks());
       settings.lastTempo = bpm;
       Announce(
-          FormatWords(texts::FormatNumbers(edit_texts::kTempoSet, {bpm}), {PositionWording(tick)}));
+          texts::FormatTexts(edit_texts::kTempoSet, {PositionWording(tick), std::to_string(bpm)}));
       return;
     }
     case ValueKind::kPitchBend: {
@@ -353,7 +337,7 @@ void CEditSession::CommitKeySignature() {
     RaiseEndTick(master->GetLengthTicks());
   }
   services_.feedback->RestoreMainKeyHandler();
-  Announce(FormatWords(edit_texts::kKeySignatureSet, {PositionWording(tick), row->name}));
+  Announce(texts::FormatTexts(edit_texts::kKeySignatureSet, {PositionWording(tick), row->name}));
 }
 
 // ---- program browser ----
@@ -396,7 +380,7 @@ void CEditSession::OnProgramKey(int key, int, int, int) {
       if (CMidiOutDevice* out = OpenOutput()) out->SendProgramChange(value_.program, channel);
       StoreLatestValue(channel, ev::kProgramChange, 0, value_.program);
       services_.feedback->RestoreMainKeyHandler();
-      Announce(FormatWords(edit_texts::kProgramSet, {InstrumentName(value_.program)}));
+      Announce(texts::FormatTexts(edit_texts::kProgramSet, {InstrumentName(value_.program)}));
       return;
     case kKeyEscape:
       if (CMidiOutDevice* out = OpenOutput()) {
