@@ -187,40 +187,29 @@ void SetKeySignatureAt(CMidiTrack& master, std::int64_t tick, std::span<const st
 
 // ---- typed values ----
 
-void CEditSession::StartTempoEntry() {
+void CEditSession::BeginNumericEntry(ValueKind kind, const char* prompt) {
   if (!song_ || TrackCount() == 0) return;
-  value_.kind = ValueKind::kTempo;
+  // Pitch bend and pan are channel messages: a track without a channel has nowhere to put them.
+  if (kind != ValueKind::kTempo && !HasChannel(CurrentChannel())) {
+    Announce(edit_texts::kNoChannelForValue);
+    return;
+  }
+  value_.kind = kind;
   value_.text.clear();
   services_.feedback->BeginValueEntry(
       [this](int key, int ctrl, int shift, int alt) { OnNumericValueKey(key, ctrl, shift, alt); },
-      edit_texts::kTempoPrompt);
+      prompt);
+}
+
+void CEditSession::StartTempoEntry() {
+  BeginNumericEntry(ValueKind::kTempo, edit_texts::kTempoPrompt);
 }
 
 void CEditSession::StartPitchBendEntry() {
-  if (!song_) return;
-  if (!HasChannel(CurrentChannel())) {
-    Announce(edit_texts::kNoChannelForValue);
-    return;
-  }
-  value_.kind = ValueKind::kPitchBend;
-  value_.text.clear();
-  services_.feedback->BeginValueEntry(
-      [this](int key, int ctrl, int shift, int alt) { OnNumericValueKey(key, ctrl, shift, alt); },
-      edit_texts::kPitchBendPrompt);
+  BeginNumericEntry(ValueKind::kPitchBend, edit_texts::kPitchBendPrompt);
 }
 
-void CEditSession::StartPanEntry() {
-  if (!song_) return;
-  if (!HasChannel(CurrentChannel())) {
-    Announce(edit_texts::kNoChannelForValue);
-    return;
-  }
-  value_.kind = ValueKind::kPan;
-  value_.text.clear();
-  services_.feedback->BeginValueEntry(
-      [this](int key, int ctrl, int shift, int alt) { OnNumericValueKey(key, ctrl, shift, alt); },
-      edit_texts::kPanPrompt);
-}
+void CEditSession::StartPanEntry() { BeginNumericEntry(ValueKind::kPan, edit_texts::kPanPrompt); }
 
 void CEditSession::StartKeySignatureEntry() {
   if (!song_ || TrackCount() == 0) return;
