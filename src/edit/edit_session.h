@@ -139,7 +139,6 @@ class CEditSession {
   // ---- state ----
   CMidi1Data* Song() { return song_.get(); }
   const CMidi1Data* Song() const { return song_.get(); }
-  // The song after a load; the edit position keeps its track when it is still in range.
   CEditPosition& Position() { return position_; }
   const CEditPosition& Position() const { return position_; }
   ChannelTable& Channels() { return channelTable_; }
@@ -227,7 +226,8 @@ class CEditSession {
   bool HasUndo() const { return undo_.has_value(); }
 
   // ---- song and track commands (track_commands.cpp) ----
-  // Makes a new song of 17 tracks and announces it; START is the song made at start-up.
+  // Makes a new song of 17 tracks and announces it (the caller takes the undo snapshot when
+  // the user asked for it).
   void NewSong();
   void AddTrack();
   void DeleteTrack();
