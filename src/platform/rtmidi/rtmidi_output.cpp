@@ -3,6 +3,7 @@
 #include <rtmidi/RtMidi.h>
 
 #include <filesystem>
+#include <mutex>
 
 namespace zentory {
 
@@ -42,6 +43,9 @@ class CRtMidiPort : public IMidiPort {
 
  private:
   bool Send(const std::uint8_t* bytes, std::size_t n) {
+    // The editor's preview ends its notes on the timer thread while the key thread may send;
+    // the library's encoder behind one port is not safe for two threads at once.
+    std::lock_guard lock(mutex_);
     try {
       out_->sendMessage(bytes, n);
       return true;
@@ -49,6 +53,7 @@ class CRtMidiPort : public IMidiPort {
       return false;
     }
   }
+  std::mutex mutex_;
   std::unique_ptr<RtMidiOut> out_;
 };
 
