@@ -37,7 +37,7 @@ constexpr ErrorText kGeneralMessages[] = {
 
 constexpr ErrorModule kGeneral("GENE", kGeneralMessages, "汎用処理でエラーが発生しました。");
 
-constexpr std::size_t kLegacyReadCapacity = 0xF0000;
+constexpr std::size_t kFixedReadCapacity = 0xF0000;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -118,7 +118,7 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
     out.resize(old + got);
     if (got < want) break;
   }
-  if (capacity == kLegacyReadCapacity && out.size() == capacity) GeneralError(gene::kTooLarge);
+  if (capacity == kFixedReadCapacity && out.size() == capacity) GeneralError(gene::kTooLarge);
   return true;
 }
 

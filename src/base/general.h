@@ -39,7 +39,8 @@ std::uint32_t GetFileSize32(const std::string& path);
 
 // Reads up to CAPACITY bytes from the start of PATH into OUT (resized to what was read).
 // Returns false when the file cannot be opened: a box with the path, then GENE 01000007.
-// The legacy capacity 0xF0000 filled completely is reported as too large (GENE 0100000A).
+// A read given the fixed capacity 0xF0000 that fills it completely is reported as too large
+// (GENE 0100000A).
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t capacity);
 
 // Reads N bytes from the start of PATH into BLOCK. Returns false when the file cannot be opened
