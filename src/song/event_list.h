@@ -43,6 +43,17 @@ void CompactWhere(std::vector<CMusicEvent>& events, Remove remove, Kept kept) {
   events.resize(out);
 }
 
+// A delta from a difference of absolute times: a negative one reports MDTK 0D000019 and becomes
+// 0, one beyond 32 bits is cut to the largest.
+inline std::int32_t ToDelta(std::int64_t d) {
+  if (d < 0) {
+    MdtkError(mdtk::kBadPlayData);
+    return 0;
+  }
+  return static_cast<std::int32_t>(
+      std::min<std::int64_t>(d, std::numeric_limits<std::int32_t>::max()));
+}
+
 template <class Remove>
 void CompactWhere(std::vector<CMusicEvent>& events, Remove remove) {
   CompactWhere(events, remove, [](const CMusicEvent&, std::size_t) {});

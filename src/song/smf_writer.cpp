@@ -1,9 +1,11 @@
 #include "song/smf_writer.h"
 
 #include <algorithm>
+#include <limits>
 #include <span>
 
 #include "base/general.h"
+#include "song/event_list.h"
 #include "song/smf_parse.h"
 #include "song/smf_reader.h"
 #include "song/song_errors.h"
@@ -125,15 +127,22 @@ bool AppendEventBytes(const CMusicEvent& e, std::vector<std::uint8_t>& out) {
 
 }  // namespace
 
-void EncodeTrackChunk(const CMidiTrack& track, std::vector<std::uint8_t>& out) {
+namespace {
+
+// Appends one chunk of COUNT events. DELTAAT(i) is event i's delta, SKIPAT(i) leaves it out (its
+// delta passes on), BYTESAT(i, out) appends its bytes (false: it makes none and is skipped),
+// ENDAT(i) says whether it is an end-of-track.
+template <class DeltaAt, class SkipAt, class BytesAt, class EndAt>
+void EncodeChunk(std::size_t count, DeltaAt deltaAt, SkipAt skipAt, BytesAt bytesAt, EndAt endAt,
+                 std::vector<std::uint8_t>& out) {
   const std::size_t head = out.size();
   smf::AppendBytes(out, {'M', 'T', 'r', 'k', 0, 0, 0, 0});
   RearmMdtkWarnings();
   std::int64_t carried = 0;
   bool endsWithEnd = false;
-  for (const CMusicEvent& e : track.Events()) {
-    std::int64_t delta = carried + e.delta;
-    if (e.status == ev::kDeleted) {
+  for (std::size_t i = 0; i < count; ++i) {
+    std::int64_t delta = carried + deltaAt(i);
+    if (skipAt(i)) {
       carried = delta;
       continue;
     }
@@ -145,7 +154,7 @@ void EncodeTrackChunk(const CMidiTrack& track, std::vector<std::uint8_t>& out) {
     }
     smf::AppendVlq(out, static_cast<std::uint32_t>(delta));
     const std::size_t afterDelta = out.size();
-    if (!AppendEventBytes(e, out)) {
+    if (!bytesAt(i, out)) {
       MdtkError(mdtk::kUndefinedEvent);
       out.resize(start);
       carried = delta;
@@ -153,7 +162,7 @@ void EncodeTrackChunk(const CMidiTrack& track, std::vector<std::uint8_t>& out) {
     }
     if (out.size() - afterDelta > kHugeEncodedEvent) MdtkError(mdtk::kHugeEvent);
     carried = 0;
-    endsWithEnd = e.IsEndOfTrack();
+    endsWithEnd = endAt(i);
   }
   if (!endsWithEnd) {
     smf::AppendVlq(out, static_cast<std::uint32_t>(std::min<std::int64_t>(carried, smf::kMaxVlq)));
@@ -163,6 +172,167 @@ void EncodeTrackChunk(const CMidiTrack& track, std::vector<std::uint8_t>& out) {
   for (std::size_t i = 0; i < 4; ++i) {
     out[head + 4 + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
   }
+}
+
+// One place of a note-form track's raw form: one of the track's events (a note as its note-on)
+// or a note-off made for a note.
+struct RawPlace {
+  const CMusicEvent* event;  // null: a made note-off
+  std::int32_t key;
+  std::int32_t channel;
+  bool IsOn() const {
+    return event && (event->status == ev::kNote || event->status == ev::kNoteOn);
+  }
+  bool IsOff() const { return !event || event->status == ev::kNoteOff; }
+  bool IsEnd() const { return event && event->IsEndOfTrack(); }
+};
+
+// The raw form of note-form TRACK as places and their deltas, in the order and with the deltas
+// CMidiTrack::ToRawForm gives, without copying a single event.
+void RawPlaces(const CMidiTrack& track, std::vector<RawPlace>& places,
+               std::vector<std::int32_t>& deltas) {
+  struct Off {
+    std::int64_t time;
+    std::uint32_t note;
+    std::int32_t key;
+    std::int32_t channel;
+  };
+  const std::vector<CMusicEvent>& src = track.Events();
+  std::vector<const CMusicEvent*> kept;
+  std::vector<std::int64_t> abs;
+  std::vector<std::uint8_t> endsAtOnce;
+  std::vector<Off> offs;
+  kept.reserve(src.size());
+  abs.reserve(src.size());
+  endsAtOnce.reserve(src.size());
+  // Notes without length or velocity are left out, their deltas passing on.
+  std::int64_t t = 0, carry = 0;
+  bool carrying = false;
+  for (const CMusicEvent& e : src) {
+    std::int64_t delta = e.delta;
+    if (carrying) {
+      if (carry + delta < 0) MdtkError(mdtk::kInternal);
+      delta = std::clamp<std::int64_t>(carry + delta, 0, std::numeric_limits<std::int32_t>::max());
+      carrying = false;
+    }
+    if (e.status == ev::kDeleted || (e.status == ev::kNote && (e.length == 0 || e.velocity == 0))) {
+      carry = delta;
+      carrying = true;
+      continue;
+    }
+    t += delta;
+    const auto index = static_cast<std::uint32_t>(kept.size());
+    kept.push_back(&e);
+    abs.push_back(t);
+    endsAtOnce.push_back(0);
+    if (e.status != ev::kNote) continue;
+    if (e.length > 0) {
+      offs.push_back({t + e.length, index, e.key, e.channel});
+    } else {
+      endsAtOnce.back() = 1;
+    }
+  }
+  std::sort(offs.begin(), offs.end(), [](const Off& a, const Off& b) {
+    return a.time != b.time ? a.time < b.time : a.note > b.note;
+  });
+
+  // Filled from the back: a note-off goes just before the first event at or after its note's
+  // end, a note of negative length ends right after its note-on.
+  const std::size_t n = kept.size();
+  std::size_t total = n + offs.size();
+  for (std::uint8_t once : endsAtOnce) total += once;
+  places.assign(total, RawPlace{nullptr, 0, 0});
+  deltas.assign(total, 0);
+  std::size_t w = total;
+  std::int64_t nextTime = 0;
+  bool haveNext = false;
+  auto place = [&](RawPlace p, std::int64_t time) {
+    --w;
+    if (haveNext) deltas[w + 1] = detail::ToDelta(nextTime - time);
+    places[w] = p;
+    nextTime = time;
+    haveNext = true;
+  };
+  std::size_t p = offs.size();
+  const std::int64_t lastTime = n > 0 ? abs[n - 1] : std::numeric_limits<std::int64_t>::min();
+  while (p > 0 && offs[p - 1].time > lastTime) {
+    --p;
+    place({nullptr, offs[p].key, offs[p].channel}, offs[p].time);
+  }
+  for (std::size_t k = n; k-- > 0;) {
+    const CMusicEvent& e = *kept[k];
+    if (endsAtOnce[k]) place({nullptr, e.key, e.channel}, abs[k]);
+    place({&e, e.key, e.channel}, abs[k]);
+    const std::int64_t lower = k > 0 ? abs[k - 1] : std::numeric_limits<std::int64_t>::min();
+    while (p > 0 && offs[p - 1].time > lower) {
+      --p;
+      place({nullptr, offs[p].key, offs[p].channel}, offs[p].time);
+    }
+  }
+  if (haveNext) deltas[0] = detail::ToDelta(nextTime);
+
+  // At one tick, each note-off changes places with the nearest note-on before it; the deltas
+  // stay with the places.
+  std::ptrdiff_t lastOn = -1;
+  for (std::size_t k = 0; k < total; ++k) {
+    if (k == 0 || deltas[k] != 0) lastOn = -1;
+    if (places[k].IsOn()) {
+      lastOn = static_cast<std::ptrdiff_t>(k);
+    } else if (places[k].IsOff() && lastOn >= 0) {
+      std::swap(places[static_cast<std::size_t>(lastOn)], places[k]);
+      lastOn = static_cast<std::ptrdiff_t>(k);
+    }
+  }
+  // An end-of-track that note-offs passed moves back to the end.
+  if (total > 0 && !places.back().IsEnd()) {
+    for (std::size_t q = total - 1; q-- > 0;) {
+      if (places[q].IsEnd()) {
+        deltas[q + 1] += deltas[q];
+        const RawPlace end = places[q];
+        places.erase(places.begin() + static_cast<std::ptrdiff_t>(q));
+        deltas.erase(deltas.begin() + static_cast<std::ptrdiff_t>(q));
+        places.push_back(end);
+        deltas.push_back(0);
+        break;
+      }
+    }
+  }
+}
+
+// The chunk of a note-form track, encoded from its raw-form order without building it.
+void EncodeNoteTrackChunk(const CMidiTrack& track, std::vector<std::uint8_t>& out) {
+  std::vector<RawPlace> places;
+  std::vector<std::int32_t> deltas;
+  RawPlaces(track, places, deltas);
+  EncodeChunk(
+      places.size(), [&](std::size_t i) { return deltas[i]; }, [](std::size_t) { return false; },
+      [&](std::size_t i, std::vector<std::uint8_t>& bytes) {
+        const RawPlace& p = places[i];
+        if (!p.event) {
+          smf::AppendBytes(bytes, {StatusByte(0x80, p.channel, true), KeyByte(p.key), 0x40});
+          return true;
+        }
+        if (p.event->status == ev::kNote) {
+          smf::AppendBytes(bytes, {StatusByte(0x90, p.channel, true), KeyByte(p.key),
+                                   DataByte(p.event->velocity)});
+          return true;
+        }
+        return AppendEventBytes(*p.event, bytes);
+      },
+      [&](std::size_t i) { return places[i].IsEnd(); }, out);
+}
+
+}  // namespace
+
+void EncodeTrackChunk(const CMidiTrack& track, std::vector<std::uint8_t>& out) {
+  const std::vector<CMusicEvent>& events = track.Events();
+  EncodeChunk(
+      events.size(), [&](std::size_t i) { return events[i].delta; },
+      [&](std::size_t i) { return events[i].status == ev::kDeleted; },
+      [&](std::size_t i, std::vector<std::uint8_t>& bytes) {
+        return AppendEventBytes(events[i], bytes);
+      },
+      [&](std::size_t i) { return events[i].IsEndOfTrack(); }, out);
 }
 
 std::vector<std::uint8_t> EncodeSong(const CMidi1Data& song) {
@@ -179,16 +349,11 @@ std::vector<std::uint8_t> EncodeSong(const CMidi1Data& song) {
   smf::AppendBe16(out, static_cast<std::uint32_t>(song.TrackCount()));
   smf::AppendBe16(out, static_cast<std::uint32_t>(song.resolution));
   for (const auto& t : song.Tracks()) {
-    if (t->Form() == CMidiTrack::kRawForm) {
+    if (t->Form() == CMidiTrack::kNoteForm) {
+      EncodeNoteTrackChunk(*t, out);
+    } else {
       EncodeTrackChunk(*t, out);
-      continue;
     }
-    // A copy with room for a note-off per note, so the raw form grows without moving events.
-    CMidiTrack raw(t->Capacity(), t->Form());
-    raw.Events().reserve(2 * t->Events().size() + 1);
-    raw.Events().insert(raw.Events().end(), t->Events().begin(), t->Events().end());
-    if (raw.Form() == CMidiTrack::kNoteForm) raw.ToRawForm();
-    EncodeTrackChunk(raw, out);
   }
   return out;
 }

@@ -19,13 +19,7 @@ namespace {
 
 constexpr std::int64_t kMaxDelta = std::numeric_limits<std::int32_t>::max();
 
-std::int32_t ToDelta(std::int64_t d) {
-  if (d < 0) {
-    MdtkError(mdtk::kBadPlayData);
-    return 0;
-  }
-  return static_cast<std::int32_t>(std::min(d, kMaxDelta));
-}
+using detail::ToDelta;
 
 // Dense ids for the (channel, key) pairs a track uses, in the order they are first met, so the
 // pairing's tables are as large as the keys played, not as the MIDI range.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "base/error_report.h"
 #include "platform/fakes/fakes.h"
@@ -138,6 +139,65 @@ TEST_F(SmfWriterTest, LongDeltasWideChannelsAndStoredSysEx) {
   EXPECT_EQ(back.Event(0).delta, 2097152);
   EXPECT_EQ(back.Event(3).delta, 6);
   EXPECT_EQ(back.Event(2).type, sysex::kGmSystemOn);
+}
+
+// A note-form track is encoded straight from its notes; the bytes must be those of its raw form
+// built by ToRawForm: note-offs before the first event at or after their end, later notes' first
+// at a tick, note-offs before note-ons at a tick, dropped notes passing on their delta, an
+// end-of-track moved to the end.
+TEST_F(SmfWriterTest, NoteTracksEncodeAsTheirRawForm) {
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> pick(0, 99), small(0, 3), delta(1, 200), key(0, 127),
+      len(1, 600), vel(1, 127), ch(0, 15);
+  for (int round = 0; round < 200; ++round) {
+    CMidi1Data song;
+    song.resolution = 480;
+    song.state = song_state::kNoteForm;
+    for (int track = 0; track < 3; ++track) {
+      auto t = std::make_unique<CMidiTrack>(CDataBuff::kStandardCapacity, CMidiTrack::kNoteForm);
+      const int n = pick(rng);
+      for (int i = 0; i < n; ++i) {
+        const int p = pick(rng);
+        const int d = small(rng) == 0 ? delta(rng) : 0;
+        const int c = ch(rng) % 3;
+        if (p < 60) {
+          // Some notes without length or velocity, some of negative length.
+          const int length = p < 5 ? 0 : p < 8 ? -small(rng) - 1 : len(rng) % (small(rng) * 60 + 2);
+          t->Events().push_back(MakeNoteEvent(d, c, key(rng) % 4 + 60, length,
+                                              p < 10 ? 0u : static_cast<std::uint32_t>(vel(rng))));
+        } else if (p < 70) {
+          CMusicEvent e(d);
+          e.status = p < 65 ? ev::kNoteOn : ev::kNoteOff;
+          e.channel = c;
+          e.key = 60 + small(rng);
+          e.velocity = static_cast<std::uint32_t>(vel(rng));
+          t->Events().push_back(std::move(e));
+        } else if (p < 85) {
+          t->AppendControlChange(c, 7, vel(rng));
+          t->Events().back().delta = d;
+        } else if (p < 90) {
+          CMusicEvent gone(d);  // a deleted event left in the list
+          t->Events().push_back(std::move(gone));
+        } else if (p < 95) {
+          t->Events().push_back(MakeEndOfTrack(d));
+        } else {
+          const std::uint8_t text[] = {'m'};
+          t->AppendMeta(d, ev::kMetaMarker, text);
+          t->Events().back().delta = d;
+        }
+      }
+      if (small(rng) != 0) t->AppendEndOfTrack(small(rng) * 100);
+      song.AppendTrack(std::move(t));
+    }
+    const Bytes got = EncodeSong(song);
+    Bytes want(got.begin(), got.begin() + 14);
+    for (const auto& t : song.Tracks()) {
+      CMidiTrack raw(*t);
+      raw.ToRawForm();
+      EncodeTrackChunk(raw, want);
+    }
+    ASSERT_EQ(got, want) << "round " << round;
+  }
 }
 
 TEST_F(SmfWriterTest, SaveReplacesTheSongWithWhatTheFileHolds) {
