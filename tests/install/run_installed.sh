@@ -24,7 +24,8 @@ if ! cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
   exit 1
 fi
 for f in bin/zentory bin/zentory-smf share/zentory/menu.wav share/applications/zentory.desktop \
-  share/man/man1/zentory.1 share/man/man1/zentory-smf.1; do
+  share/icons/hicolor/scalable/apps/zentory.svg share/man/man1/zentory.1 \
+  share/man/man1/zentory-smf.1; do
   [[ -f "$prefix/$f" ]] || fail "not installed: $f"
 done
 desktop="$prefix/share/applications/zentory.desktop"
