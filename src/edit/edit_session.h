@@ -291,6 +291,8 @@ class CEditSession {
     std::string text;  // the characters typed, at most kMaxText
     int program = 0;   // the program being browsed
   };
+  // Backspace, Escape and Return of a typed entry (Return runs COMMIT); true for those keys.
+  bool TypedEntryKey(int key, void (CEditSession::*commit)());
   // Hands the keys to the typed-value handler for KIND after announcing PROMPT.
   void BeginNumericEntry(ValueKind kind, const char* prompt);
   void OnNumericValueKey(int key, int ctrl, int shift, int alt);

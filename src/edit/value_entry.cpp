@@ -219,22 +219,26 @@ void CEditSession::StartKeySignatureEntry() {
       edit_texts::kKeySignaturePrompt);
 }
 
-void CEditSession::OnNumericValueKey(int key, int ctrl, int /*shift*/, int alt) {
-  if (key >= kKeyNumpad0 && key <= kKeyNumpad9) key -= kKeyNumpad0 - '0';
+bool CEditSession::TypedEntryKey(int key, void (CEditSession::*commit)()) {
   switch (key) {
     case kKeyBackspace:
       if (!value_.text.empty()) value_.text.pop_back();
-      return;
+      return true;
     case kKeyEscape:
       services_.feedback->RestoreMainKeyHandler();
       Announce(edit_texts::kEntryCancelled);
-      return;
+      return true;
     case kKeyReturn:
-      CommitNumericValue();
-      return;
+      (this->*commit)();
+      return true;
     default:
-      break;
+      return false;
   }
+}
+
+void CEditSession::OnNumericValueKey(int key, int ctrl, int /*shift*/, int alt) {
+  if (key >= kKeyNumpad0 && key <= kKeyNumpad9) key -= kKeyNumpad0 - '0';
+  if (TypedEntryKey(key, &CEditSession::CommitNumericValue)) return;
   // A key held with Ctrl or Alt is meant as a command, which does not run here.
   if (ctrl || alt || value_.text.size() >= ValueEntryState::kMaxText) return;
   if (key >= '0' && key <= '9') {
@@ -286,20 +290,7 @@ void CEditSession::CommitNumericValue() {
 }
 
 void CEditSession::OnKeySignatureKey(int key, int ctrl, int shift, int alt) {
-  switch (key) {
-    case kKeyBackspace:
-      if (!value_.text.empty()) value_.text.pop_back();
-      return;
-    case kKeyEscape:
-      services_.feedback->RestoreMainKeyHandler();
-      Announce(edit_texts::kEntryCancelled);
-      return;
-    case kKeyReturn:
-      CommitKeySignature();
-      return;
-    default:
-      break;
-  }
+  if (TypedEntryKey(key, &CEditSession::CommitKeySignature)) return;
   if (ctrl || alt || value_.text.size() >= ValueEntryState::kMaxText) return;
   if (key == 'B') {
     value_.text += shift ? 'b' : 'B';
