@@ -210,8 +210,19 @@ constexpr const char* kNoDisplay =
     "zentory: no display (DISPLAY and WAYLAND_DISPLAY are not set); the window needs a desktop, "
     "key scripts run with --script FILE\n";
 
+bool HasHelp(const std::vector<std::string>& args) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--help" || args[i] == "-h") return true;
+  }
+  return false;
+}
+
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
+  if (HasHelp(args)) {
+    std::cout << zentory::texts::kHelp;
+    return 0;
+  }
   zentory::FolderChoice folders;
   std::string folderError;
   if (!zentory::TakeFolderOptions(args, folders, folderError)) {

@@ -26,3 +26,19 @@ if(TARGET zentory AND TARGET zentory_ui_qt)
   set_tests_properties(ZentoryWindow.StartsAnnouncesAndCloses PROPERTIES TIMEOUT 30
     PASS_REGULAR_EXPRESSION "say: 曲を新規作成しました。小節\\[1\\] 拍\\[1\\] 節\\[1\\]")
 endif()
+
+# The real window on a bare X server without a window manager: the keys come back to the main
+# window after a file dialog. Skipped, with the reason, where Xvfb or xdotool is missing.
+if(TARGET zentory AND TARGET zentory_ui_qt)
+  add_test(NAME ZentoryWindow.FocusComesBackAfterTheOpenDialog
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/xvfb/dialog_focus.sh $<TARGET_FILE:zentory>
+                   ${CMAKE_CURRENT_BINARY_DIR}/xvfb-dialog)
+  set_tests_properties(ZentoryWindow.FocusComesBackAfterTheOpenDialog PROPERTIES TIMEOUT 90
+    SKIP_RETURN_CODE 77)
+endif()
+
+# --help prints every way to start the program and succeeds, with or without a display.
+if(TARGET zentory)
+  add_test(NAME ZentoryHelp.PrintsTheUsageAndSucceeds
+           COMMAND bash -c "out=$(env -u DISPLAY \"$0\" --help) && grep -q -- '--script' <<<\"$out\" && grep -q -- '--reading' <<<\"$out\"" $<TARGET_FILE:zentory>)
+endif()

@@ -49,6 +49,23 @@ inline constexpr const char* kScriptUsage =
     "usage: zentory [--script FILE|-] [--midi none|embedded|N|NAME] [--midi-log FILE]\n"
     "               [--speech none|embedded|speechd] [--config DIR|--user-config]\n"
     "       zentory --midi list\n";
+inline constexpr const char* kHelp =
+    "使い方: zentory [--speech embedded|speechd|none] [--midi embedded|none|N|名前の一部]\n"
+    "               [--midi-log FILE] [--echo] [--quit-after MS] [--config DIR|--user-config]\n"
+    "        zentory --script FILE|- [--speech ...] [--midi ...] [--midi-log FILE] [--config ...]\n"
+    "        zentory --reading TEXT [--config DIR|--user-config]\n"
+    "        zentory --midi list\n"
+    "        zentory --help\n"
+    "\n"
+    "  --speech       音声: embedded (内蔵の音声), speechd (speech-dispatcher), none\n"
+    "  --midi         MIDI出力: embedded (内蔵シンセ), none, 番号または名前の一部 (--midi list)\n"
+    "  --midi-log     送ったMIDIメッセージをFILEに書く\n"
+    "  --echo         読み上げる文を標準出力にも書く\n"
+    "  --quit-after   MSミリ秒後にOKボタンと同じように終了する\n"
+    "  --config       設定フォルダをDIRにする (省略時は現在のフォルダ)\n"
+    "  --user-config  設定フォルダを ~/.config/zentory にする\n"
+    "  --script       キースクリプトを実行し、読み上げを標準出力に書く\n"
+    "  --reading      TEXTを音声に渡す読みにして表示する\n";
 inline constexpr const char* kScriptUnknownKey = "unknown key name";
 inline constexpr const char* kScriptUnknownDirective = "unknown directive";
 inline constexpr const char* kScriptBadWait = "@wait needs a number of milliseconds";

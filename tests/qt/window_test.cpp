@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -24,6 +26,7 @@
 #include "ui/qt/key_capture.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialogs.h"
+#include "ui/qt/translations.h"
 
 namespace zentory {
 namespace {
@@ -271,6 +274,11 @@ TEST(QtTextInput, KeepsTheFirst254BytesAndCancelGivesNothing) {
     auto* d = qobject_cast<CTextInputDialog*>(modal);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->windowTitle(), QString::fromUtf8("テキスト入力"));
+    // The field is named, on the screen and for a screen reader.
+    auto* label = d->findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->buddy(), d->Edit());
+    EXPECT_EQ(d->Edit()->accessibleName(), label->text());
     d->Edit()->setText(QString(300, u'x'));
     QTest::keyClick(d->Edit(), Qt::Key_Return);
   });
@@ -293,6 +301,17 @@ TEST(QtTextInput, KeepsTheFirst254BytesAndCancelGivesNothing) {
     QTest::keyClick(d->Edit(), Qt::Key_Escape);
   });
   EXPECT_EQ(dialogs.TextInput(), "");
+}
+
+TEST(QtJapaneseTexts, DialogButtonsAreJapaneseOnceLoaded) {
+  std::string missing;
+  auto japanese = LoadJapaneseQtTexts(missing);
+  if (!japanese) GTEST_SKIP() << missing;
+  QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
+                           QDialogButtonBox::Open);
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("キャンセル"));
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Open)->text(), QString::fromUtf8("開く"));
+  QCoreApplication::removeTranslator(japanese.get());
 }
 
 TEST(QtFileFilter, WindowsFiltersBecomeQtFilters) {

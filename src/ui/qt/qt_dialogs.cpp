@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -57,18 +58,29 @@ int CQtMessageBox::ShowHere(const std::string& text) {
   box.setWindowModality(Qt::ApplicationModal);
   if (voice_) voice_->Speak(text);
   box.exec();
-  // The keys belong to the main window again (a desktop without a window manager would leave
-  // the focus nowhere).
-  if (parent_ && parent_->isVisible()) parent_->activateWindow();
+  GiveFocusBack(parent_);
   return 1;
+}
+
+void GiveFocusBack(QWidget* window) {
+  // The keys belong to the main window again: a desktop without a window manager would leave
+  // the focus on the closed dialog's window, and nothing would answer any more.
+  if (!window || !window->isVisible()) return;
+  window->raise();
+  window->activateWindow();
 }
 
 CTextInputDialog::CTextInputDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8(ui_texts::kTextInputTitle));
   setWindowModality(Qt::ApplicationModal);
   edit_ = new QLineEdit(this);
+  // The label names the field for a screen reader as well as on the screen.
+  auto* label = new QLabel(QString::fromUtf8(ui_texts::kTextInputLabel), this);
+  label->setBuddy(edit_);
+  edit_->setAccessibleName(QString::fromUtf8(ui_texts::kTextInputLabel));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(label);
   layout->addWidget(edit_);
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -101,6 +113,7 @@ QString QtFileFilter(std::string_view filter) {
 std::optional<std::string> CQtDialogs::OpenFile(std::string_view, std::string_view filter) {
   QString path = QFileDialog::getOpenFileName(parent_, QString::fromUtf8(ui_texts::kOpenTitle),
                                               QString(), QtFileFilter(filter));
+  GiveFocusBack(parent_);
   if (path.isEmpty()) return std::nullopt;
   return path.toStdString();
 }
@@ -116,13 +129,17 @@ std::optional<std::string> CQtDialogs::SaveFile(std::string_view defaultExtensio
   QString ext = ToQ(defaultExtension);
   while (ext.startsWith(u'.')) ext.remove(0, 1);
   dialog.setDefaultSuffix(ext);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const int result = dialog.exec();
+  GiveFocusBack(parent_);
+  if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first().toStdString();
 }
 
 std::string CQtDialogs::TextInput() {
   CTextInputDialog dialog(parent_);
-  if (dialog.exec() != QDialog::Accepted) return {};
+  const int result = dialog.exec();
+  GiveFocusBack(parent_);
+  if (result != QDialog::Accepted) return {};
   return dialog.Text();
 }
 

@@ -53,6 +53,10 @@ class CTextInputDialog : public QDialog {
   std::string text_;
 };
 
+// Gives the keyboard focus back to the main window after a dialog, with or without a window
+// manager.
+void GiveFocusBack(QWidget* window);
+
 // Turns a Windows filter ("MIDI (*.mid)|*.mid;*.midi|All (*.*)|*.*||") into a Qt one; a Qt
 // filter is returned as it is.
 QString QtFileFilter(std::string_view filter);

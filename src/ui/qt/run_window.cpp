@@ -19,6 +19,7 @@
 #include "ui/qt/key_capture.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialogs.h"
+#include "ui/qt/translations.h"
 #include "ui/qt/ui_texts.h"
 
 namespace zentory {
@@ -89,6 +90,10 @@ int RunQtWindow(int argc, char** argv, const FolderChoice& folders, const std::s
   auto options = ParseWindowOptions(QCoreApplication::arguments());
   if (!options) return 2;
   UseJapaneseFont();
+  std::string noTranslations;
+  // Installed for the whole run: every dialog reads its buttons from it.
+  std::unique_ptr<QTranslator> japanese = LoadJapaneseQtTexts(noTranslations);
+  if (!japanese) std::cerr << "zentory: " << noTranslations << '\n';
 
   CQtMainWindow window;
   window.SetEcho(options->echo);

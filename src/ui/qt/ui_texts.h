@@ -18,6 +18,7 @@ inline constexpr const char* kAboutTitle = "Zentoryのﾊﾞｰｼﾞｮﾝ情�
 inline constexpr const char* kAboutText = "Zentory Version 1.0";
 
 inline constexpr const char* kTextInputTitle = "テキスト入力";
+inline constexpr const char* kTextInputLabel = "入力する文字列";
 inline constexpr const char* kOpenTitle = "開く";
 inline constexpr const char* kSaveTitle = "名前を付けて保存";
 
@@ -26,6 +27,9 @@ inline constexpr const char* kUsage =
     "               [--midi-log FILE] [--echo] [--config DIR|--user-config]\n"
     "        zentory --midi list\n"
     "        zentory --script FILE [--speech ...] [--midi ...] [--midi-log FILE] [--config ...]\n";
+inline constexpr const char* kNoJapaneseQtTexts =
+    "Qt's Japanese texts (qtbase_ja.qm, package qt6-translations-l10n) are missing; the file "
+    "dialogs' buttons stay in English";
 inline constexpr const char* kBadOption = "使えないオプションです";
 
 }  // namespace zentory::ui_texts
