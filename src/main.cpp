@@ -220,7 +220,7 @@ bool HasHelp(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
   if (HasHelp(args)) {
-    std::cout << zentory::texts::kHelp;
+    std::cout << zentory::texts::kCommandLineHelp;
     return 0;
   }
   zentory::FolderChoice folders;

@@ -49,7 +49,7 @@ inline constexpr const char* kScriptUsage =
     "usage: zentory [--script FILE|-] [--midi none|embedded|N|NAME] [--midi-log FILE]\n"
     "               [--speech none|embedded|speechd] [--config DIR|--user-config]\n"
     "       zentory --midi list\n";
-inline constexpr const char* kHelp =
+inline constexpr const char* kCommandLineHelp =
     "使い方: zentory [--speech embedded|speechd|none] [--midi embedded|none|N|名前の一部]\n"
     "               [--midi-log FILE] [--echo] [--quit-after MS] [--config DIR|--user-config]\n"
     "        zentory --script FILE|- [--speech ...] [--midi ...] [--midi-log FILE] [--config ...]\n"

@@ -105,8 +105,9 @@ void AddHeaderTexts(const fs::path& header, std::vector<std::string>& texts) {
   for (auto m = std::sregex_iterator(source.begin(), source.end(), kConstant);
        m != std::sregex_iterator(); ++m) {
     const std::string name = (*m)[1];
-    // The key-script front end's messages are English lines for the script's author.
-    if (name.starts_with("kScript")) continue;
+    // The key-script front end's messages are English lines for the script's author, and the
+    // command line's help is printed, never spoken.
+    if (name.starts_with("kScript") || name.starts_with("kCommandLine")) continue;
     std::string literals = (*m)[2];
     std::string text;
     for (auto l = std::sregex_iterator(literals.begin(), literals.end(), kLiteral);
