@@ -220,6 +220,14 @@ class CEditSession {
   void StartProgramBrowser();
   void StepVolume(int direction);
 
+  // ---- readings (musical_reading.cpp) ----
+  // With musical readings, events, keyboard-mode notes, the transposition and typed values are
+  // read as a musician names them.
+  void SetMusicalReadings(bool on) { musicalReadings_ = on; }
+  bool MusicalReadings() const { return musicalReadings_; }
+  // EVENT, at TICK, in the reading in use.
+  std::string EventReading(const CMusicEvent& event, std::int64_t tick) const;
+
   // ---- undo (undo.cpp) ----
   void TakeUndoSnapshot();
   void Undo();
@@ -300,6 +308,8 @@ class CEditSession {
   void OnProgramKey(int key, int ctrl, int shift, int alt);
   void CommitNumericValue();
   void CommitKeySignature();
+  // With musical readings, says what the last key added to the typed text after BEFORE bytes.
+  void EchoTypedCharacter(std::size_t before);
   // Track INDEX for changing; the current event index is cleared when it is the edit target.
   CMidiTrack* ChangeTrack(int index);
   // The tracks after the master track that the channel table puts on CHANNEL, in order (the
@@ -332,6 +342,7 @@ class CEditSession {
   std::int64_t rangeEnd_ = -1;
   std::optional<CMidiTrack> copyBuffer_;
   ValueEntryState value_;
+  bool musicalReadings_ = false;
 };
 
 }  // namespace zentory

@@ -110,4 +110,20 @@ inline constexpr const char* kVolumeSet = "%d";
 inline constexpr const char* kNoChannelForValue =
     "チャネルのないトラックにはパンポット、ピッチベンド、ボリュームを入力できません。";
 
+// Musical readings (switched by the user): events, the transposition's direction.
+inline constexpr const char* kMusicalOn = "音楽的な読み方にしました。";
+inline constexpr const char* kMusicalOff = "標準の読み方にしました。";
+inline constexpr const char* kMusicalWhole = "全";
+inline constexpr const char* kMusicalNoteValue = "%d分";
+inline constexpr const char* kMusicalTicks = "%dティック";
+inline constexpr const char* kMusicalNote = "ノート %s %s ベロシティ%s";
+inline constexpr const char* kMusicalPitchBend = "ピッチベンド %d";
+inline constexpr const char* kMusicalProgram = "プログラムチェンジ %s %s";
+inline constexpr const char* kMusicalPan = "パン %d";
+inline constexpr const char* kMusicalController = "コントロールチェンジ%d、値%d";
+inline constexpr const char* kMusicalKeySignature = "調号 %s";
+inline constexpr const char* kMusicalTimeSignature = "拍子 %d分の%d";
+inline constexpr const char* kTransposedUp = "範囲内の音を半音上げました。";
+inline constexpr const char* kTransposedDown = "範囲内の音を半音下げました。";
+
 }  // namespace zentory::edit_texts

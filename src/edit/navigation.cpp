@@ -130,7 +130,7 @@ void CEditSession::StepEvent(int direction, bool sameKind, bool sameCommand) {
   const CMusicEvent& e = events[static_cast<std::size_t>(index)];
   if (e.status == ev::kNote)
     preview_.PreviewNote(e.key, static_cast<int>(e.velocity), e.channel, e.length);
-  Announce(PositionWording() + " " + GetEventName(e));
+  Announce(PositionWording() + " " + EventReading(e, position_.tick));
 }
 
 void CEditSession::StepMarker(int direction) {

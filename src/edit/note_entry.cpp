@@ -5,6 +5,7 @@
 
 #include "edit/edit_session.h"
 #include "edit/edit_texts.h"
+#include "edit/musical_reading.h"
 
 namespace zentory {
 
@@ -77,7 +78,7 @@ bool CEditSession::OnKeyboardKey(int key) {
   }
   if (!CheckNoteChannel()) return true;
   EnterNote(note);
-  Announce(std::string(1, static_cast<char>(key)));
+  Announce(musicalReadings_ ? NoteName(note) : std::string(1, static_cast<char>(key)));
   return true;
 }
 

@@ -1,5 +1,7 @@
 // The typed pitch bend: a ten-point bend from the typed cents back to the centre, scaled by the
 // pitch-bend sensitivity in force on the channel.
+#include "edit/pitch_bend.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -54,6 +56,34 @@ CMusicEvent MakeBend(int channel, int lsb, int msb) {
   SetBendBytes(e, lsb, msb);
   return e;
 }
+
+bool IsBendOn(const CMusicEvent& e, int channel) {
+  return e.status == ev::kPitchBend && e.channel == channel;
+}
+
+bool HasBendIn(const CMidiTrack& track, int channel, std::int64_t from, std::int64_t to) {
+  std::int64_t t = 0;
+  for (const CMusicEvent& e : track.Events()) {
+    t += e.delta;
+    if (t >= to) break;
+    if (t >= from && IsBendOn(e, channel)) return true;
+  }
+  return false;
+}
+
+// The index of the first pitch bend on CHANNEL exactly at TICK, or -1.
+std::int32_t BendAt(const CMidiTrack& track, int channel, std::int64_t tick) {
+  std::int64_t t = 0;
+  for (std::int32_t i = 0; i < track.EventCount(); ++i) {
+    const CMusicEvent& e = track.Event(i);
+    t += e.delta;
+    if (t > tick) break;
+    if (t == tick && IsBendOn(e, channel)) return i;
+  }
+  return -1;
+}
+
+}  // namespace
 
 // The pitch-bend sensitivity (semitones) in force on CHANNEL at TICK, 0 when none is set. The
 // registered-parameter controllers of every track are taken in the order a merge of the whole
@@ -119,34 +149,6 @@ int SensitivityAt(const CMidi1Data& song, int channel, std::int64_t tick) {
   }
   return sensitivity;
 }
-
-bool IsBendOn(const CMusicEvent& e, int channel) {
-  return e.status == ev::kPitchBend && e.channel == channel;
-}
-
-bool HasBendIn(const CMidiTrack& track, int channel, std::int64_t from, std::int64_t to) {
-  std::int64_t t = 0;
-  for (const CMusicEvent& e : track.Events()) {
-    t += e.delta;
-    if (t >= to) break;
-    if (t >= from && IsBendOn(e, channel)) return true;
-  }
-  return false;
-}
-
-// The index of the first pitch bend on CHANNEL exactly at TICK, or -1.
-std::int32_t BendAt(const CMidiTrack& track, int channel, std::int64_t tick) {
-  std::int64_t t = 0;
-  for (std::int32_t i = 0; i < track.EventCount(); ++i) {
-    const CMusicEvent& e = track.Event(i);
-    t += e.delta;
-    if (t > tick) break;
-    if (t == tick && IsBendOn(e, channel)) return i;
-  }
-  return -1;
-}
-
-}  // namespace
 
 int CEditSession::StorePitchBend(int cents) {
   const int channel = CurrentChannel();

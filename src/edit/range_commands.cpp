@@ -109,7 +109,10 @@ void CEditSession::TransposeRange(int direction) {
     while (key > 127) key -= 12;
     e.key = key;
   }
-  Announce(swapped + edit_texts::kTransposed);
+  const char* done = !musicalReadings_ ? edit_texts::kTransposed
+                     : direction > 0   ? edit_texts::kTransposedUp
+                                       : edit_texts::kTransposedDown;
+  Announce(swapped + done);
 }
 
 void CEditSession::ClearRange() {

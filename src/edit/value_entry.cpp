@@ -10,7 +10,9 @@
 #include "base/text_format.h"
 #include "edit/edit_session.h"
 #include "edit/edit_texts.h"
+#include "edit/musical_reading.h"
 #include "song/event_names.h"
+#include "song/key_signatures.h"
 #include "song/midi_values.h"
 #include "sound/midi_out_device.h"
 
@@ -42,20 +44,6 @@ constexpr std::int64_t kAuditionMs = 100;
 // Typed numbers stop growing here; every value is clamped to a far smaller range afterwards.
 constexpr long long kValueCeiling = 1'000'000'000;
 
-struct KeySignatureRow {
-  const char* name;
-  int minor;
-  int sharps;  // negative: flats
-};
-
-constexpr std::array<KeySignatureRow, 30> kKeySignatures = {{
-    {"C", 0, 0},   {"G", 0, 1},   {"D", 0, 2},   {"A", 0, 3},    {"E", 0, 4},    {"B", 0, 5},
-    {"F#", 0, 6},  {"C#", 0, 7},  {"F", 0, -1},  {"Bb", 0, -2},  {"Eb", 0, -3},  {"Ab", 0, -4},
-    {"Db", 0, -5}, {"Gb", 0, -6}, {"Cb", 0, -7}, {"Am", 1, 0},   {"Em", 1, 1},   {"Bm", 1, 2},
-    {"F#m", 1, 3}, {"C#m", 1, 4}, {"G#m", 1, 5}, {"D#m", 1, 6},  {"A#m", 1, 7},  {"Dm", 1, -1},
-    {"Gm", 1, -2}, {"Cm", 1, -3}, {"Fm", 1, -4}, {"Bbm", 1, -5}, {"Ebm", 1, -6}, {"Abm", 1, -7},
-}};
-
 // The typed text as a decimal integer with an optional leading '-'; an empty or malformed text
 // ("1-2", "-") reads 0.
 long long ReadValueText(std::string_view text) {
@@ -68,12 +56,6 @@ long long ReadValueText(std::string_view text) {
     value = std::min(value * 10 + (c - '0'), kValueCeiling);
   }
   return negative ? -value : value;
-}
-
-// The controller value of a pan of -100..100: (v * 127 + 12700) / 200, rounded up.
-int PanControllerValue(int pan) {
-  const int f = pan * 127 + 12700;
-  return f / 200 + (f % 200 != 0 ? 1 : 0);
 }
 
 int NextProgram(int program, int key) {
@@ -223,6 +205,9 @@ bool CEditSession::TypedEntryKey(int key, void (CEditSession::*commit)()) {
   switch (key) {
     case kKeyBackspace:
       if (!value_.text.empty()) value_.text.pop_back();
+      if (musicalReadings_) {
+        Announce(value_.text.empty() ? std::string(edit_texts::kInputCleared) : value_.text);
+      }
       return true;
     case kKeyEscape:
       services_.feedback->RestoreMainKeyHandler();
@@ -241,11 +226,17 @@ void CEditSession::OnNumericValueKey(int key, int ctrl, int /*shift*/, int alt) 
   if (TypedEntryKey(key, &CEditSession::CommitNumericValue)) return;
   // A key held with Ctrl or Alt is meant as a command, which does not run here.
   if (ctrl || alt || value_.text.size() >= ValueEntryState::kMaxText) return;
+  const std::size_t before = value_.text.size();
   if (key >= '0' && key <= '9') {
     value_.text += static_cast<char>(key);
   } else if (key == kKeyMinus || key == kKeyNumpadMinus) {
     value_.text += '-';
   }
+  EchoTypedCharacter(before);
+}
+
+void CEditSession::EchoTypedCharacter(std::size_t before) {
+  if (musicalReadings_ && value_.text.size() > before) Announce(value_.text.substr(before));
 }
 
 void CEditSession::CommitNumericValue() {
@@ -292,6 +283,7 @@ void CEditSession::CommitNumericValue() {
 void CEditSession::OnKeySignatureKey(int key, int ctrl, int shift, int alt) {
   if (TypedEntryKey(key, &CEditSession::CommitKeySignature)) return;
   if (ctrl || alt || value_.text.size() >= ValueEntryState::kMaxText) return;
+  const std::size_t before = value_.text.size();
   if (key == 'B') {
     value_.text += shift ? 'b' : 'B';
   } else if (key >= 'A' && key <= 'G') {
@@ -301,15 +293,14 @@ void CEditSession::OnKeySignatureKey(int key, int ctrl, int shift, int alt) {
   } else if (key == 'M') {
     value_.text += 'm';
   }
+  EchoTypedCharacter(before);
 }
 
 void CEditSession::CommitKeySignature() {
   const std::int64_t tick = position_.tick;
   TakeUndoSnapshot();
-  const KeySignatureRow* row = &kKeySignatures[0];  // an unknown text gives C major
-  for (const KeySignatureRow& r : kKeySignatures) {
-    if (value_.text == r.name) row = &r;
-  }
+  const KeySignatureRow* row = FindKeySignature(value_.text);
+  if (!row) row = &KeySignatureTable()[0];  // an unknown text gives C major
   const std::uint8_t bytes[] = {static_cast<std::uint8_t>(row->sharps),
                                 static_cast<std::uint8_t>(row->minor)};
   if (CMidiTrack* master = ChangeTrack(0)) {

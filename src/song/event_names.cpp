@@ -220,6 +220,10 @@ std::string Num(std::int64_t v) { return std::to_string(v); }
 
 }  // namespace
 
+bool IsNamedController(std::uint32_t type) {
+  return Find(std::begin(kControllers), std::end(kControllers), type) != nullptr;
+}
+
 std::string GetEventName(const CMusicEvent& e) {
   std::string s;
   switch (e.status) {

@@ -13,6 +13,9 @@ namespace zentory {
 // decoded from CP932.
 std::string GetEventName(const CMusicEvent& event);
 
+// True when controller TYPE has a name of its own (else it reads as undefined).
+bool IsNamedController(std::uint32_t type);
+
 // The 128 instrument names by program number 0-127 (the user's program number is index + 1).
 extern const std::array<const char*, 128> InstrumentNames;
 // InstrumentNames[program], or "" for a program outside 0-127.

@@ -48,6 +48,9 @@ constexpr SpeechTextRule kRules[] = {
     // The sixteenth of the position wording; MeCab would say ブシ.
     {Kind::kWord, "節", "セツ"},
     {Kind::kWord, "値", "アタイ", "名詞,一般"},  // "値が低すぎます"; 設定値 stays セッテイチ
+    // Note values: in a song editor "4分" is a quarter note, not four minutes.
+    {Kind::kWord, "分", "ブン", "名詞,接尾,助数詞"},
+    {Kind::kWord, "全", "ゼン", "名詞,固有名詞,人名"},  // a whole note, alone; MeCab takes a name
     {Kind::kWord, "琴", "コト"},                 // a word of its own; 木琴 stays モッキン
     {Kind::kWord, "後", "アト", "名詞,非自立"},  // "メタイベントの後の"; 最後 stays サイゴ
     // Latin words of the program's texts; other long runs of letters are left to the voice.
