@@ -11,6 +11,22 @@ inline constexpr const char* kTestSpeech = "あいうえお";
 
 // Start-up, quit and the posted messages.
 inline constexpr const char* kQuit = "終了します。";
+// Any new key during the pause after kQuit.
+inline constexpr const char* kQuitCancelled = "終了を取り消しました。";
+// The guard on unsaved changes: kUnsavedHead, the action, the command's key (or its menu name
+// and kChooseInMenu), kPressAgainTail.
+inline constexpr const char* kUnsavedHead = "保存されていない変更があります。保存せずに";
+inline constexpr const char* kUnsavedQuit = "終了するには、もう一度";
+inline constexpr const char* kUnsavedNewSong = "新しい曲にするには、もう一度";
+inline constexpr const char* kUnsavedLoad = "ファイルを読み込むには、もう一度";
+inline constexpr const char* kChooseInMenu = "を選んで";
+inline constexpr const char* kPressAgainTail = "を押してください。";
+// Added to the start-up announcement, after a blank, when a recovery file is there:
+// kRecoveryHead, the restore command's key, kRecoveryTail.
+inline constexpr const char* kRecoveryHead = "前回保存されなかった曲があります。";
+inline constexpr const char* kRecoveryTail = "で復元できます。";
+// A stored speech volume of 0 with a voice in use.
+inline constexpr const char* kSpeechVolumeRaised = "音声の音量が0だったので100にしました。";
 inline constexpr const char* kPlaybackEnded = "再生が終了しました。";
 inline constexpr const char* kVelocityTooLow = "ベロシティの値が低すぎます。";
 // Shown when the keyboard cannot be taken: without it no command can be reached.

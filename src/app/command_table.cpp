@@ -139,7 +139,16 @@ bool DecodeShortcutFile(const std::vector<std::uint8_t>& data, std::vector<KeyAs
   return true;
 }
 
-CKeyTable::CKeyTable() : rows_(BuiltInKeyAssignments()) {}
+CKeyTable::CKeyTable() : rows_(BuiltInKeyAssignments()) { AddMissingCommands(); }
+
+void CKeyTable::AddMissingCommands() {
+  for (const KeyAssignment& added : AddedKeyAssignments()) {
+    const bool assigned = std::any_of(rows_.begin(), rows_.end(), [&](const KeyAssignment& row) {
+      return row.command == added.command;
+    });
+    if (!assigned && !Find(added.key, added.ctrl, added.shift, added.alt)) rows_.push_back(added);
+  }
+}
 
 void CKeyTable::Load(const std::string& path) {
   rows_ = BuiltInKeyAssignments();
@@ -147,9 +156,16 @@ void CKeyTable::Load(const std::string& path) {
   bool present = std::filesystem::exists(path, ec) || ec;
   if (!present) {
     // Only a missing file is created; an existing one is never replaced, even when unreadable.
+    // The file holds the built-in rows alone, as every reader of it expects.
     WriteWholeFile(path, EncodeShortcutFile(rows_));
+    AddMissingCommands();
     return;
   }
+  // The user's file is never rewritten: the added commands join in memory only.
+  struct AddLater {
+    CKeyTable* table;
+    ~AddLater() { table->AddMissingCommands(); }
+  } addLater{this};
   std::vector<std::uint8_t> data;
   std::vector<KeyAssignment> rows;
   // ReadWholeFile reports an open failure itself (the path, then GENE 01000007); the built-in
@@ -213,15 +229,29 @@ std::string SpokenKeyName(int key) {
   return buffer;
 }
 
+namespace {
+std::string SpokenKeysOfRow(const KeyAssignment& row) {
+  std::string text;
+  if (row.shift == 1) text += kShiftText;
+  if (row.ctrl == 1) text += kControlText;
+  if (row.alt == 1) text += kAltText;
+  text += kKeySeparator;
+  text += SpokenKeyName(row.key);
+  return text;
+}
+}  // namespace
+
+std::string SpokenKeysOf(int command, const CKeyTable& keys) {
+  for (const KeyAssignment& row : keys.Rows()) {
+    if (row.command == command) return SpokenKeysOfRow(row).substr(1);  // without the blank
+  }
+  return {};
+}
+
 std::string SpokenCommandItem(const CommandEntry& entry, const CKeyTable& keys) {
   std::string text = entry.description;
   for (const KeyAssignment& row : keys.Rows()) {
-    if (row.command != entry.command) continue;
-    if (row.shift == 1) text += kShiftText;
-    if (row.ctrl == 1) text += kControlText;
-    if (row.alt == 1) text += kAltText;
-    text += kKeySeparator;
-    text += SpokenKeyName(row.key);
+    if (row.command == entry.command) text += SpokenKeysOfRow(row);
   }
   return text;
 }

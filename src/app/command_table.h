@@ -31,10 +31,15 @@ struct KeyAssignment {
 
 // 9 rows; row 0 "未割当" is never offered in menu mode.
 const std::vector<CommandCategory>& CommandCategories();
-// 97 rows; row 0 {0, 0, "未割当"} is never listed.
+// 97 rows of the built-in vocabulary (row 0 {0, 0, "未割当"} is never listed), then the
+// commands added to it (kAddedCommandCount).
 const std::vector<CommandEntry>& CommandEntries();
-// The 104 built-in key rows.
+inline constexpr std::size_t kAddedCommandCount = 4;
+// The 104 built-in key rows: the rows a first start writes to shortcut.dat.
 const std::vector<KeyAssignment>& BuiltInKeyAssignments();
+// The default keys of the added commands. They follow the 104 rows in memory and are never
+// written to shortcut.dat; a file without them gets each where its key is free.
+const std::vector<KeyAssignment>& AddedKeyAssignments();
 
 // Every entry of CATEGORY (1..8), in table order.
 std::vector<CommandEntry> CommandsOfCategory(int category);
@@ -44,7 +49,7 @@ const CommandEntry* FindCommandEntry(int command);
 // The key table the main window owns.
 class CKeyTable {
  public:
-  CKeyTable();  // the built-in rows
+  CKeyTable();  // the built-in rows, then the added commands' rows
 
   // Takes the rows of the shortcut.dat at PATH in place of the built-in ones, or writes the
   // built-in rows there when no file exists. A file that cannot be read, is empty, or is shorter
@@ -56,6 +61,8 @@ class CKeyTable {
   const std::vector<KeyAssignment>& Rows() const { return rows_; }
 
  private:
+  // Appends each added command's default row when the command has no row and its key is free.
+  void AddMissingCommands();
   std::vector<KeyAssignment> rows_;
 };
 
@@ -69,6 +76,9 @@ bool DecodeShortcutFile(const std::vector<std::uint8_t>& data, std::vector<KeyAs
 
 // The spoken key name of a virtual-key code ("スペース", "ファンクション3", "N", ...).
 std::string SpokenKeyName(int key);
+// The keys of COMMAND as menu mode names them ("コントロール Q", "シフト コントロール L"), the
+// first row only; "" when no row runs it.
+std::string SpokenKeysOf(int command, const CKeyTable& keys);
 // What menu mode says for ENTRY: its description, then every key of the command in table order
 // (" シフト", " コントロール", " アルト" as held, a blank, the key's spoken name).
 std::string SpokenCommandItem(const CommandEntry& entry, const CKeyTable& keys);

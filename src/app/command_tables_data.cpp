@@ -111,6 +111,11 @@ const std::vector<CommandEntry>& CommandEntries() {
       {8, 0x816, "ボリュームをさげる"},
       {8, 0x821, "ピッチベンドの入力"},
       {8, 0x824, "パンポットの入力"},
+      // Added commands; menu mode lists them last in their category.
+      {1, 0x131, "ファイル名と保存状態の読み上げ"},
+      {1, 0x132, "保存されなかった曲の復元"},
+      {3, 0x331, "さらに前の編集状態に戻す"},
+      {3, 0x332, "やり直し"},
   };
   return kEntries;
 }
@@ -221,6 +226,16 @@ const std::vector<KeyAssignment>& BuiltInKeyAssignments() {
       {0x816, 1, 1, 0, 0x55, "シフトで操作を逆にする"},
       {0x821, 1, 0, 0, 0x50, "ピッチベンドは小文字のP"},
       {0x824, 1, 1, 0, 0x50, "パンポットは大文字のP"},
+  };
+  return kKeys;
+}
+
+const std::vector<KeyAssignment>& AddedKeyAssignments() {
+  static const std::vector<KeyAssignment> kKeys = {
+      {0x131, 1, 1, 0, 0x4C, "ロケーションのLにシフト"},
+      {0x132, 1, 1, 0, 0x4F, "オープンのOにシフト"},
+      {0x331, 1, 1, 0, 0x5A, "アンドゥのZにシフト"},
+      {0x332, 1, 0, 0, 0x59, "やり直しはY"},
   };
   return kKeys;
 }

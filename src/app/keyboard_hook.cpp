@@ -29,6 +29,12 @@ void CKeyboardHook::OnKeyDown(int key, int ctrl, int shift, int alt) {
   Deliver(down_, key, ctrl, shift, alt);
 }
 
+void CKeyboardHook::OnKeyRepeat(int key, int ctrl, int shift, int alt) {
+  repeating_ = true;
+  Deliver(down_, key, ctrl, shift, alt);
+  repeating_ = false;
+}
+
 void CKeyboardHook::OnKeyUp(int key, int ctrl, int shift, int alt) {
   Deliver(up_, key, ctrl, shift, alt);
 }

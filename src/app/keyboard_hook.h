@@ -33,6 +33,9 @@ class CKeyboardHook : public IKeySink {
   // The key source delivers here. Keys that arrive while the hook is removed are dropped.
   void OnKeyDown(int key, int ctrl, int shift, int alt) override;
   void OnKeyUp(int key, int ctrl, int shift, int alt) override;
+  // Delivered to the key-down handler like a press; Repeating() is true meanwhile.
+  void OnKeyRepeat(int key, int ctrl, int shift, int alt) override;
+  bool Repeating() const { return repeating_; }
 
   // The modifier state of the last key event.
   int Ctrl() const { return ctrl_; }
@@ -47,6 +50,7 @@ class CKeyboardHook : public IKeySink {
   KeyHandler down_;
   KeyHandler up_;
   int ctrl_ = 0, shift_ = 0, alt_ = 0;
+  bool repeating_ = false;
 };
 
 }  // namespace zentory

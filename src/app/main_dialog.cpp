@@ -10,6 +10,7 @@
 #include "base/general.h"
 #include "base/text_codec.h"
 #include "edit/command_ids.h"
+#include "edit/edit_texts.h"
 #include "edit/position_wording.h"
 #include "sound/master_volume.h"
 #include "sound/speech_common.h"
@@ -151,6 +152,8 @@ void CMainDialog::Shutdown() {
     if (platform_.clock) platform_.clock->SleepMs(kMenuSoundStopPauseMs);
   }
   menuMode_ = false;
+  if (quitPending_ && platform_.timers) platform_.timers->Cancel(quitTimer_);
+  quitPending_ = false;
   hook_.Remove();
   hook_.SetKeyHandlers(nullptr, nullptr);
   speech_.reset();
@@ -205,6 +208,12 @@ void CMainDialog::OnPosted(int message) {
     if (playback_) playback_->ShowReports();
   } else if (message == kMsgVelocityTooLow) {
     Announce(texts::kVelocityTooLow);
+  } else if (message == kMsgQuitPauseOver) {
+    // A cancelled quit's message may still arrive; only the pause in force ends the run.
+    if (quitPending_ && (!platform_.clock || platform_.clock->NowMs() >= quitDueMs_)) {
+      quitPending_ = false;
+      if (platform_.view) platform_.view->Close();
+    }
   }
 }
 
@@ -212,6 +221,8 @@ void CMainDialog::Announce(std::string_view text) {
   if (speech_) speech_->Speak(text);
   if (platform_.view) platform_.view->SetGuideText(text);
 }
+
+void CMainDialog::SongChanged() {}
 
 void CMainDialog::UpdateStatusFields() {
   if (!platform_.view) return;
@@ -274,6 +285,12 @@ std::string CMainDialog::RunTextInputDialog() {
 
 void CMainDialog::MainKeyHandler(int key, int ctrl, int shift, int alt) {
   if (shutDown_) return;
+  if (quitPending_) {
+    // A held key's repeats neither confirm nor cancel; any new press cancels and does nothing
+    // else.
+    if (!hook_.Repeating()) CancelQuit();
+    return;
+  }
   // The keypad digits are the main digits everywhere, key-table lookups included.
   if (key >= 0x60 && key <= 0x69) key -= 0x30;
 
@@ -288,6 +305,7 @@ void CMainDialog::MainKeyHandler(int key, int ctrl, int shift, int alt) {
 
   if (!menuMode_) {
     // Keys held with Ctrl or Alt are commands, never notes.
+    session_.SetChangeName(edit_texts::kNoteEntryChange);
     if (session_.OnNoteKey(key, ctrl, shift, alt)) return;
     if (const KeyAssignment* row = keyTable_->Find(key, ctrl, shift, alt)) {
       ExecuteCommand(row->command);
@@ -386,7 +404,15 @@ void CMainDialog::StopMenuSound() {
 void CMainDialog::ExecuteCommand(int command) {
   if (shutDown_ || !IsKnownCommand(command)) return;
   // A chord typed but not yet inserted goes in before any command runs.
+  session_.SetChangeName(edit_texts::kNoteEntryChange);
   session_.FlushPendingNotes();
+  if ((command == command::kNewSong || command == command::kLoad) && !GuardUnsaved(command)) {
+    return;
+  }
+  // The change the command makes is named by its description in the history.
+  std::string_view name = FindCommandEntry(command)->description;
+  while (!name.empty() && (name.back() == '\t' || name.back() == ' ')) name.remove_suffix(1);
+  session_.SetChangeName(name);
   if (session_.ExecuteCommand(command)) return;
 
   if (command >= command::kPlayStateFirst && command < command::kPlayStateFirst + 16) {
@@ -425,11 +451,36 @@ void CMainDialog::ExecuteCommand(int command) {
   }
 }
 
+bool CMainDialog::GuardUnsaved(int command) {
+  const std::int64_t now = platform_.clock ? platform_.clock->NowMs() : 0;
+  if (unsavedGuard_.Allow(command, session_.Changed(), session_.StateId(), now)) return true;
+  Announce(CUnsavedGuard::Warning(command, *keyTable_));
+  return false;
+}
+
 void CMainDialog::Quit() {
+  if (!GuardUnsaved(command::kQuit)) return;
   Announce(texts::kQuit);
-  // The voice goes on speaking during the pause; it speaks on its own.
-  if (platform_.clock) platform_.clock->SleepMs(kQuitPauseMs);
-  if (platform_.view) platform_.view->Close();
+  // The voice goes on speaking during the pause, and the window keeps taking keys, so that a
+  // quit chosen by mistake can be taken back.
+  quitPending_ = true;
+  quitDueMs_ = (platform_.clock ? platform_.clock->NowMs() : 0) + kQuitPauseMs;
+  IMainWindowPost* post = platform_.post;
+  quitTimer_ = platform_.timers ? platform_.timers->StartOneShot(
+                                      kQuitPauseMs, [post] { post->Post(kMsgQuitPauseOver); })
+                                : 0;
+  if (quitTimer_ == 0) {
+    // Without a timer the pause cannot run out by itself.
+    if (platform_.clock) platform_.clock->SleepMs(kQuitPauseMs);
+    quitPending_ = false;
+    if (platform_.view) platform_.view->Close();
+  }
+}
+
+void CMainDialog::CancelQuit() {
+  if (platform_.timers) platform_.timers->Cancel(quitTimer_);
+  quitPending_ = false;
+  Announce(texts::kQuitCancelled);
 }
 
 void CMainDialog::ToggleChannelPlayState(int channel) {

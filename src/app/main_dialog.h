@@ -13,6 +13,7 @@
 
 #include "app/command_table.h"
 #include "app/keyboard_hook.h"
+#include "app/unsaved_guard.h"
 #include "base/ports/audio_output.h"
 #include "base/ports/clock.h"
 #include "base/ports/dialogs.h"
@@ -89,16 +90,19 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   void OnRateSlider(int position);
   void OnVolumeSlider(int position);
   void OnPosted(int message);  // kMsgPlaybackEnded / kMsgVelocityTooLow, on the UI thread
-  // Quit (Ctrl+Q) announces, waits 4000 ms on the clock, then calls view->Close(); the front end
-  // then closes the window and calls Shutdown() (it must not destroy this object from inside
-  // Close(): the key handler is still returning). The OK button / close box: the front end calls
-  // Shutdown() directly (no announcement).
+  // Quit (Ctrl+Q) announces and starts a 4000 ms timer on the clock; when it has run out (its
+  // message posted back) view->Close() is called; the front end then closes the window and calls
+  // Shutdown() (it must not destroy this object from inside Close(): a handler is still
+  // returning). A new key press during the pause cancels the quit. The OK button / close box:
+  // the front end calls Shutdown() directly (no announcement).
+  bool QuitPending() const { return quitPending_; }
 
   // Speaks TEXT (cutting off what is being said) and shows it as the guide text. The empty text
   // silences and empties the guide.
   void Announce(std::string_view text) override;
   // Rewrites the two status fields from the edit position.
   void UpdateStatusFields() override;
+  void SongChanged() override;
 
   // The handler of edit and menu mode.
   void MainKeyHandler(int key, int ctrl, int shift, int alt);
@@ -159,6 +163,9 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   void OpenEditorDevice();
   void CloseEditorDevice();
   void Quit();
+  void CancelQuit();
+  // The guard on unsaved changes before COMMAND; false after the warning.
+  bool GuardUnsaved(int command);
   void ToggleChannelPlayState(int channel);
 
   Platform platform_;
@@ -176,6 +183,10 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   bool menuSoundPlaying_ = false;
   bool started_ = false;
   bool shutDown_ = false;
+  CUnsavedGuard unsavedGuard_;
+  bool quitPending_ = false;
+  TimerId quitTimer_ = 0;
+  std::int64_t quitDueMs_ = 0;
 };
 
 }  // namespace zentory

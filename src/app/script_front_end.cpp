@@ -357,6 +357,11 @@ int RunScript(std::istream& script, std::string_view name, const ScriptEnvironme
       DrainPosts(post, dialog);
     }
     DrainPosts(post, dialog);
+    // A quit asked for on the last lines ends after its pause, as in the window.
+    while (dialog.QuitPending() && !view.closed && env.clock) {
+      env.clock->SleepMs(kPlayEndStepMs);
+      DrainPosts(post, dialog);
+    }
     // The end of the script closes the window as its OK button would.
     dialog.Shutdown();
   }

@@ -79,4 +79,10 @@ inline constexpr int kVolumeDown = 0x816;
 inline constexpr int kPitchBend = 0x821;
 inline constexpr int kPan = 0x824;
 
+// Commands added after the built-in table's rows (their keys follow its 104 rows in memory).
+inline constexpr int kFileStatus = 0x131;
+inline constexpr int kRestoreRecovery = 0x132;
+inline constexpr int kUndoFurther = 0x331;
+inline constexpr int kRedo = 0x332;
+
 }  // namespace zentory::command

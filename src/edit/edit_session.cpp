@@ -41,6 +41,7 @@ void CEditSession::SetSong(std::unique_ptr<CMidi1Data> song, const ChannelTable&
 void CEditSession::FreeSong() {
   preview_.Stop();
   undo_.reset();
+  history_.Clear();
   song_.reset();
   entry_.pending.clear();
 }
@@ -121,6 +122,17 @@ bool CEditSession::ExecuteCommand(int command) {
     case command::kNewSong:
       TakeUndoSnapshot();
       NewSong();
+      filePath_.clear();
+      MarkSaved();
+      return true;
+    case command::kFileStatus:
+      AnnounceFileStatus();
+      return true;
+    case command::kUndoFurther:
+      UndoFurther();
+      return true;
+    case command::kRedo:
+      Redo();
       return true;
     case command::kAddTrack:
       AddTrack();

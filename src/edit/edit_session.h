@@ -18,6 +18,7 @@
 #include "edit/edit_position.h"
 #include "edit/note_preview.h"
 #include "edit/settings_block.h"
+#include "edit/undo_history.h"
 #include "song/channel_values.h"
 #include "song/midi_data.h"
 
@@ -50,6 +51,9 @@ class IEditFeedback {
   virtual std::optional<std::string> RunSaveFileDialog(std::string_view defaultExtension,
                                                        std::string_view filter) = 0;
   virtual std::string RunTextInputDialog() = 0;
+  // The song was changed (called as a change begins; the change is complete when the command
+  // returns).
+  virtual void SongChanged() {}
 };
 
 // Plays what the play commands hand over, through a device of its own (the editor's device is
@@ -229,9 +233,34 @@ class CEditSession {
   std::string EventReading(const CMusicEvent& event, std::int64_t tick) const;
 
   // ---- undo (undo.cpp) ----
+  // Every change of the song starts here: the undo slot and the history take the song as it
+  // stands, under the name set with SetChangeName.
   void TakeUndoSnapshot();
   void Undo();
   bool HasUndo() const { return undo_.has_value(); }
+  // The history: one step further back than Undo goes, and forward again.
+  void UndoFurther();
+  void Redo();
+  const CUndoHistory& History() const { return history_; }
+  // The name the next change is recorded under (a command's description, or note entry).
+  void SetChangeName(std::string_view name) { changeName_ = name; }
+
+  // ---- saved state ----
+  // True when the song differs from what was last loaded, saved or newly made.
+  bool Changed() const { return stateId_ != savedStateId_; }
+  // The song as it stands counts as saved (after a load, a save or a new song).
+  void MarkSaved() { savedStateId_ = stateId_; }
+  // Identifies the song's state: it changes with every change and comes back with undo.
+  std::uint64_t StateId() const { return stateId_; }
+  // The file the song was last loaded from or saved to; empty for a new song.
+  const std::string& FilePath() const { return filePath_; }
+  void SetFilePath(std::string path) { filePath_ = std::move(path); }
+  // Makes SONG the song being edited as a changed song (a recovered one), the edit target at
+  // TRACK and the position at TICK.
+  void RestoreSong(std::unique_ptr<CMidi1Data> song, const ChannelTable& channels, int track,
+                   std::int64_t tick);
+  // Says the file name (or that the song is new) and whether it is saved.
+  void AnnounceFileStatus();
 
   // ---- song and track commands (track_commands.cpp) ----
   // Makes a new song of 17 tracks and announces it (the caller takes the undo snapshot when
@@ -253,7 +282,11 @@ class CEditSession {
     CMidi1Data song;
     ChannelTable channelTable;
     std::int64_t endTick;
+    std::uint64_t stateId;
   };
+  SongState CurrentState() const;
+  // Makes STATE the song, with its channels, end tick and time signatures.
+  void ApplyState(SongState state);
 
   void Announce(std::string_view text) { services_.feedback->Announce(text); }
   void UpdateStatusFields() { services_.feedback->UpdateStatusFields(); }
@@ -338,6 +371,12 @@ class CEditSession {
   NoteEntryState entry_;
   CNotePreview preview_;
   std::optional<UndoSlot> undo_;
+  CUndoHistory history_;
+  std::string changeName_;
+  std::uint64_t stateId_ = 0;
+  std::uint64_t lastStateId_ = 0;
+  std::uint64_t savedStateId_ = 0;
+  std::string filePath_;
   std::int64_t rangeStart_ = -1;
   std::int64_t rangeEnd_ = -1;
   std::optional<CMidiTrack> copyBuffer_;

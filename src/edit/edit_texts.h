@@ -12,6 +12,11 @@ inline constexpr const char* kNoTrackOnChannel =
 inline constexpr const char* kTrackAndChannel = "トラック[%d] チャネル[%d] ";
 inline constexpr const char* kTrackAdded = "追加したトラック[%d]の編集を行います。";
 inline constexpr const char* kTooManyTracks = "これ以上トラックを追加できません。";
+// Named before the sentence on what is left when a track is deleted.
+// "トラック[3] チャネル[3] ｸﾞﾗﾝﾄﾞ ﾋﾟｱﾉ ノート120個を削除しました。": kTrackAndChannel, the
+// instrument, kNotesDeleted (a track without a channel: kTrackNumber, kNotesDeleted).
+inline constexpr const char* kTrackNumber = "トラック[%d]";
+inline constexpr const char* kNotesDeleted = " ノート%d個を削除しました。";
 inline constexpr const char* kCannotDeleteMaster = "マスタートラックは削除できません。";
 inline constexpr const char* kOnlyMasterLeft = "マスタートラックが編集対象のトラックです。";
 inline constexpr const char* kTracksLeft =
@@ -20,6 +25,17 @@ inline constexpr const char* kTracksLeft =
 // Undo.
 inline constexpr const char* kNothingToUndo = "前のデータがありません。";
 inline constexpr const char* kUndone = "前のデータに戻しました。";
+inline constexpr const char* kRedone = "やり直しました。";
+inline constexpr const char* kNothingToRedo = "やり直すデータがありません。";
+// The name of a change made by the note-entry keys (a command's change takes its description).
+inline constexpr const char* kNoteEntryChange = "ノートの入力";
+
+// File status and the recovered song.
+inline constexpr const char* kNewSongName = "新しい曲";
+inline constexpr const char* kSavedState = "保存済み";
+inline constexpr const char* kUnsavedState = "保存されていない変更があります";
+inline constexpr const char* kRecovered = "保存されなかった曲を復元しました。";
+inline constexpr const char* kNothingToRecover = "復元できる曲がありません。";
 
 // Navigation.
 inline constexpr const char* kNoMarker = "マーカーが見つかりませんでした。";

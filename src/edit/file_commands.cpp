@@ -52,8 +52,10 @@ void CEditSession::LoadFile() {
   SetSong(std::move(loaded.song), channels);
   // A song of meta events alone is edited in its master track.
   if (!anyChannel) position_.track = 0;
+  filePath_ = FullPath(*path);
+  MarkSaved();
   UpdateStatusFields();
-  Announce(FullPath(*path));
+  Announce(filePath_);
 }
 
 void CEditSession::SaveFile() {
@@ -71,9 +73,29 @@ void CEditSession::SaveFile() {
   }
   // The user hears that the file is there before the song is rebuilt from it, so that the song
   // in memory is what the file holds (its tracks are replaced: no current event).
-  Announce(FullPath(*path));
+  filePath_ = FullPath(*path);
+  MarkSaved();
+  Announce(filePath_);
   position_.eventIndex = -1;
   ReadBackSong(*song_, written);
+}
+
+void CEditSession::AnnounceFileStatus() {
+  std::string text = filePath_.empty() ? std::string(edit_texts::kNewSongName)
+                                       : std::filesystem::path(filePath_).filename().string();
+  text += ' ';
+  text += Changed() ? edit_texts::kUnsavedState : edit_texts::kSavedState;
+  Announce(text);
+}
+
+void CEditSession::RestoreSong(std::unique_ptr<CMidi1Data> song, const ChannelTable& channels,
+                               int track, std::int64_t tick) {
+  TakeUndoSnapshot();
+  SetSong(std::move(song), channels);
+  position_.track = track;
+  ClampEditTarget();
+  SetTick(tick);
+  UpdateStatusFields();
 }
 
 void CEditSession::InsertMarker() {

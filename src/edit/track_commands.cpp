@@ -120,6 +120,19 @@ void CEditSession::DeleteTrack() {
     Announce(edit_texts::kCannotDeleteMaster);
     return;
   }
+  // What goes is named first: the user cannot see which track the target was.
+  const CMidiTrack& doomed = *static_cast<const CMidi1Data&>(*song_).Track(target);
+  const long long notes = std::count_if(doomed.Events().begin(), doomed.Events().end(),
+                                        [](const CMusicEvent& e) { return e.status == ev::kNote; });
+  const int doomedChannel = CurrentChannel();
+  std::string named;
+  if (doomedChannel >= 0 && doomedChannel < 16) {
+    named = texts::FormatNumbers(edit_texts::kTrackAndChannel, {target, doomedChannel + 1}) +
+            InstrumentName(ProgramInEffect(*song_, channelTable_, doomedChannel, position_.tick));
+  } else {
+    named = texts::FormatNumbers(edit_texts::kTrackNumber, {target});
+  }
+  named += texts::FormatNumbers(edit_texts::kNotesDeleted, {notes});
   TakeUndoSnapshot();
   if (!song_->DeleteTrack(target)) return;
   // The channels of the later tracks move down with them.
@@ -130,10 +143,10 @@ void CEditSession::DeleteTrack() {
   const int left = song_->TrackCount();
   if (left == 1) {
     position_.track = 0;
-    Announce(edit_texts::kOnlyMasterLeft);
+    Announce(named + edit_texts::kOnlyMasterLeft);
   } else {
     position_.track = 1;
-    Announce(texts::FormatNumbers(edit_texts::kTracksLeft, {left}));
+    Announce(named + texts::FormatNumbers(edit_texts::kTracksLeft, {left}));
   }
   position_.tick = 0;
   position_.eventIndex = -1;

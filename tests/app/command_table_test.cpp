@@ -23,20 +23,22 @@ TEST(CommandTable, BuiltInTablesAreConsistent) {
   const auto& entries = CommandEntries();
   const auto& keys = BuiltInKeyAssignments();
   ASSERT_EQ(CommandCategories().size(), 9u);
-  ASSERT_EQ(entries.size(), 97u);
+  ASSERT_EQ(entries.size(), 97u + kAddedCommandCount);
   ASSERT_EQ(keys.size(), 104u);
   EXPECT_STREQ(CommandCategories()[5].name, "編集位置指定");
 
   // Commands follow the order of their first key row, once each, category = high byte.
   std::vector<int> firstOccurrence;
   std::set<std::tuple<int, int, int, int>> distinctKeys;
-  for (const auto& k : keys) {
+  std::vector<KeyAssignment> allKeys = keys;
+  allKeys.insert(allKeys.end(), AddedKeyAssignments().begin(), AddedKeyAssignments().end());
+  for (const auto& k : allKeys) {
     if (std::find(firstOccurrence.begin(), firstOccurrence.end(), k.command) ==
         firstOccurrence.end())
       firstOccurrence.push_back(k.command);
     EXPECT_TRUE(distinctKeys.insert({k.key, k.ctrl, k.shift, k.alt}).second);
   }
-  ASSERT_EQ(firstOccurrence.size(), 96u);
+  ASSERT_EQ(firstOccurrence.size(), 96u + kAddedCommandCount);
   for (std::size_t i = 1; i < entries.size(); ++i) {
     EXPECT_EQ(entries[i].command, firstOccurrence[i - 1]) << "row " << i;
     EXPECT_EQ(entries[i].category, entries[i].command >> 8) << "row " << i;
@@ -115,11 +117,16 @@ TEST_F(ShortcutFileTest, FirstStartWritesTheBuiltInTableAndLaterStartsReadIt) {
   EXPECT_EQ(std::string(bytes.begin() + 24, bytes.begin() + 33), hint);
   EXPECT_TRUE(std::all_of(bytes.begin() + 33, bytes.begin() + 280, [](auto b) { return b == 0; }));
 
+  // The added commands follow the 104 rows in memory, never in the file.
+  EXPECT_EQ(table.Rows().size(), 104u + kAddedCommandCount);
   CKeyTable again;
   again.Load(path_);
-  ASSERT_EQ(again.Rows().size(), 104u);
+  ASSERT_EQ(again.Rows().size(), 104u + kAddedCommandCount);
   EXPECT_EQ(again.Rows()[103].hint, "パンポットは大文字のP");
-  EXPECT_EQ(EncodeShortcutFile(again.Rows()), bytes);
+  EXPECT_EQ(again.Rows()[104].command, 0x131);
+  EXPECT_EQ(again.Find(0x5A, 1, 1, 0)->command, 0x331);
+  EXPECT_EQ(SpokenKeysOf(0x331, again), "シフト コントロール Z");
+  EXPECT_EQ(Read(), bytes);
   EXPECT_TRUE(box_.Boxes().empty());
 }
 
@@ -130,7 +137,7 @@ TEST_F(ShortcutFileTest, UserRowsReplaceTheTable) {
   Write(bytes);
   CKeyTable table;
   table.Load(path_);
-  ASSERT_EQ(table.Rows().size(), 1u);
+  ASSERT_EQ(table.Rows().size(), 1u + kAddedCommandCount);
   EXPECT_EQ(table.Find(0x56, 1, 0, 0)->command, 0x611);
   EXPECT_EQ(table.Find(0x4E, 1, 0, 0), nullptr);
   EXPECT_EQ(SpokenCommandItem(*FindCommandEntry(0x101), table), "曲の新規作成");
@@ -140,12 +147,21 @@ TEST_F(ShortcutFileTest, UserRowsReplaceTheTable) {
   bytes.resize(bytes.size() + 100, 0x55);
   Write(bytes);
   table.Load(path_);
-  ASSERT_EQ(table.Rows().size(), 1u);
+  ASSERT_EQ(table.Rows().size(), 1u + kAddedCommandCount);
   EXPECT_EQ(table.Rows()[0].hint, std::string(256, 'y'));
 
-  Write(EncodeShortcutFile({}));  // no rows: no key runs a command
+  Write(EncodeShortcutFile({}));  // no rows: only the added commands' keys run commands
   table.Load(path_);
-  EXPECT_TRUE(table.Rows().empty());
+  EXPECT_EQ(table.Rows().size(), kAddedCommandCount);
+
+  // A file that gives an added command's key to another command keeps it; the added command
+  // then has no key, and a file that names the added command keeps its own key for it.
+  Write(EncodeShortcutFile({{0x611, 1, 0, 0, 0x59, ""}, {0x331, 0, 0, 0, 0x7B, ""}}));
+  table.Load(path_);
+  EXPECT_EQ(table.Find(0x59, 1, 0, 0)->command, 0x611);
+  EXPECT_EQ(SpokenKeysOf(0x332, table), "");
+  EXPECT_EQ(table.Find(0x5A, 1, 1, 0), nullptr);
+  EXPECT_EQ(SpokenKeysOf(0x331, table), "ファンクション12");
   EXPECT_TRUE(box_.Boxes().empty());
 }
 
@@ -164,7 +180,7 @@ TEST_F(ShortcutFileTest, BrokenFilesKeepTheBuiltInTableAndStayUntouched) {
     Write(bytes);
     CKeyTable table;
     table.Load(path_);
-    EXPECT_EQ(table.Rows().size(), 104u);
+    EXPECT_EQ(table.Rows().size(), 104u + kAddedCommandCount);
     EXPECT_EQ(box_.Boxes(), std::vector<std::string>{kSizeError});
     EXPECT_EQ(Read(), bytes);
   }
@@ -175,7 +191,7 @@ TEST_F(ShortcutFileTest, BrokenFilesKeepTheBuiltInTableAndStayUntouched) {
   fs::create_directory(path_);
   CKeyTable table;
   table.Load(path_);
-  EXPECT_EQ(table.Rows().size(), 104u);
+  EXPECT_EQ(table.Rows().size(), 104u + kAddedCommandCount);
   ASSERT_EQ(box_.Boxes().size(), 2u);
   EXPECT_EQ(box_.Boxes()[0], path_);
   EXPECT_EQ(box_.Boxes()[1].substr(0, 12), "GENE01000007");

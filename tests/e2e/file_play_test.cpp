@@ -47,11 +47,15 @@ TEST_F(FilePlay, CancelledAndFailedFilesChangeNothing) {
   Keys("C Return");
   h.dialogs.answers.push_back(std::nullopt);
   Keys("Ctrl+O");
+  EXPECT_EQ(Last(),
+            "保存されていない変更があります。保存せずにファイルを読み込むには、もう一度コントロール"
+            " Oを押してください。");
+  Keys("Ctrl+O");
   EXPECT_EQ(Last(), "ファイルを読み込みませんでした。");
   // A file that is not a song: reported by the reader, the song in memory stays.
   ASSERT_TRUE(WriteWholeFile(Path("junk.mid"), std::vector<std::uint8_t>{'n', 'o', 't'}));
   h.dialogs.answers.push_back(Path("junk.mid"));
-  Keys("Ctrl+O");
+  Keys("Ctrl+O Ctrl+O");
   EXPECT_EQ(Last(), "ファイルを読み込みませんでした。");
   EXPECT_EQ(h.Notes(1).size(), 1u);
   Keys("Ctrl+Z");

@@ -171,15 +171,24 @@ TEST_F(MainWindow, SettingCommandsAnnounceAndPersist) {
 TEST_F(MainWindow, QuitAnnouncesWaitsAndClosesFromMenuMode) {
   Start();
   Key(kAlt, 0, 0, 1);
-  Key(kUp);  // the last command of file operations
+  Key(kUp);  // the added commands come last in their category
+  EXPECT_EQ(Last(), "保存されなかった曲の復元 シフト コントロール O");
+  Key(kUp);
+  EXPECT_EQ(Last(), "ファイル名と保存状態の読み上げ シフト コントロール L");
+  Key(kUp);
   EXPECT_EQ(Last(), "終了 コントロール Q");
   Key(kReturn);
   EXPECT_EQ(Last(), "終了します。");
-  EXPECT_EQ(clock.TotalSlept(), 4000);
-  EXPECT_EQ(view.closed, 1);
   EXPECT_FALSE(dialog->InMenuMode());
+  // The pause runs on the clock without holding the window.
+  clock.Advance(3999);
+  post.Drain([this](int m) { dialog->OnPosted(m); });
+  EXPECT_EQ(view.closed, 0);
+  clock.Advance(1);
+  post.Drain([this](int m) { dialog->OnPosted(m); });
+  EXPECT_EQ(view.closed, 1);
   dialog->Shutdown();
-  EXPECT_EQ(clock.TotalSlept(), 4000);
+  EXPECT_EQ(clock.TotalSlept(), 0);
   EXPECT_EQ(fs::file_size(dir / "setup.ini"), 284u);
   EXPECT_FALSE(keys.KeyDown('L', 1));  // the hook is gone
 }
@@ -288,15 +297,19 @@ TEST_F(MainWindow, NewSongTracksAndTrackCommands) {
   Key('A', 1);
   EXPECT_EQ(dialog->Channels()[18], 1);
   Key('A', 1, 1);  // deletes track 18
+  // What goes is named before what is left.
   EXPECT_EQ(
       Last(),
+      "トラック[18] チャネル[2] ｸﾞﾗﾝﾄﾞ ﾋﾟｱﾉ ノート0個を削除しました。"
       "マスタートラックを含めて、トラックの数が18になりました。トラック1が編集対象のトラックで"
       "す。");
   Key('A', 1, 1);  // deletes track 1: the later tracks and their channels move down
   EXPECT_EQ(dialog->Channels()[3], 3);
   EXPECT_EQ(song.TrackCount(), 17);
   for (int i = 0; i < 16; ++i) Key('A', 1, 1);
-  EXPECT_EQ(Last(), "マスタートラックが編集対象のトラックです。");
+  EXPECT_EQ(Last(),
+            "トラック[1] チャネル[1] ｸﾞﾗﾝﾄﾞ ﾋﾟｱﾉ ノート0個を削除しました。"
+            "マスタートラックが編集対象のトラックです。");
   EXPECT_EQ(dialog->Position().track, 0);
   Key('A', 1, 1);
   EXPECT_EQ(Last(), "マスタートラックは削除できません。");

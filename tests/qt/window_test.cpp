@@ -103,6 +103,7 @@ class QtWindow : public ::testing::Test {
     h.rateSlider = [this](int v) { dialog->OnRateSlider(v); };
     h.closing = [this] { dialog->Shutdown(); };
     window.SetHandlers(h);
+    post.SetHandler([this](int m) { dialog->OnPosted(m); });
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     dialog->Start();
@@ -172,7 +173,8 @@ TEST_F(QtWindow, SliderMovesReachTheVoiceButTheCoreSettingThemDoesNot) {
 TEST_F(QtWindow, CtrlQAnnouncesWaitsAndClosesThroughShutdown) {
   Key(Qt::Key_Q, Qt::ControlModifier);
   EXPECT_EQ(speech.spoken.back(), "終了します。");
-  EXPECT_GE(clock.TotalSlept(), 4000);
+  EXPECT_TRUE(window.isVisible());  // the pause holds nothing
+  clock.Advance(4000);
   ProcessEvents();
   EXPECT_FALSE(window.isVisible());
   EXPECT_TRUE(dialog->ShutDown());

@@ -8,8 +8,12 @@ class IKeySink {
  public:
   virtual ~IKeySink() = default;
   // KEY is the Windows virtual-key code; CTRL, SHIFT and ALT are 1 when held, else 0.
-  // Auto-repeated presses arrive as fresh key-downs.
+  // A key source that cannot tell auto-repeats delivers them here as fresh key-downs.
   virtual void OnKeyDown(int key, int ctrl, int shift, int alt) = 0;
+  // The auto-repeat of a held key. Unless a sink wants to tell them apart, a fresh key-down.
+  virtual void OnKeyRepeat(int key, int ctrl, int shift, int alt) {
+    OnKeyDown(key, ctrl, shift, alt);
+  }
   virtual void OnKeyUp(int key, int ctrl, int shift, int alt) = 0;
 };
 

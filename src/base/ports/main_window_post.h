@@ -7,6 +7,8 @@ namespace zentory {
 inline constexpr int kWmApp = 0x8000;
 inline constexpr int kMsgPlaybackEnded = kWmApp + 10;   // 0x800A
 inline constexpr int kMsgVelocityTooLow = kWmApp + 11;  // 0x800B
+inline constexpr int kMsgQuitPauseOver = kWmApp + 20;   // the pause after the quit announcement
+inline constexpr int kMsgRecoveryDue = kWmApp + 21;     // time to write the recovery file
 
 class IMainWindowPost {
  public:

@@ -87,8 +87,10 @@ bool CQtKeySource::eventFilter(QObject* watched, QEvent* event) {
   const KeyStroke k = TranslateKeyEvent(*key);
   IKeySink* sink = sink_;
   if (k.vk != 0) {
-    if (type == QEvent::KeyPress) {
-      sink->OnKeyDown(k.vk, k.ctrl, k.shift, k.alt);  // auto-repeats count as fresh presses
+    if (type == QEvent::KeyPress && key->isAutoRepeat()) {
+      sink->OnKeyRepeat(k.vk, k.ctrl, k.shift, k.alt);
+    } else if (type == QEvent::KeyPress) {
+      sink->OnKeyDown(k.vk, k.ctrl, k.shift, k.alt);
     } else if (!key->isAutoRepeat()) {
       sink->OnKeyUp(k.vk, k.ctrl, k.shift, k.alt);
     }
