@@ -35,6 +35,10 @@ inline constexpr const char* kNoKeyboard =
 
 // The small commands of the settings category.
 inline constexpr const char* kVersion = "バージョン1.09";
+// The voice's settings from the keyboard.
+inline constexpr const char* kSpeechRate = "話す速さ[%d]";
+inline constexpr const char* kSpeechVolume = "音声の音量[%d]";
+inline constexpr const char* kNoOtherVoice = "切り替えられる音声がありません。";
 inline constexpr const char* kMenuSoundOff = "メニューの背景音をオフにしました。";
 inline constexpr const char* kMenuSoundOn = "メニューの背景音をオンにしました。";
 inline constexpr const char* kFullReading = "全部読みを設定しました。";

@@ -34,7 +34,7 @@ const std::vector<CommandCategory>& CommandCategories();
 // 97 rows of the built-in vocabulary (row 0 {0, 0, "未割当"} is never listed), then the
 // commands added to it (kAddedCommandCount).
 const std::vector<CommandEntry>& CommandEntries();
-inline constexpr std::size_t kAddedCommandCount = 4;
+inline constexpr std::size_t kAddedCommandCount = 10;
 // The 104 built-in key rows: the rows a first start writes to shortcut.dat.
 const std::vector<KeyAssignment>& BuiltInKeyAssignments();
 // The default keys of the added commands. They follow the 104 rows in memory and are never

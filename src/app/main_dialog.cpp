@@ -19,8 +19,6 @@
 namespace zentory {
 
 namespace {
-constexpr int kRateMin = -10, kRateMax = 10;
-constexpr int kVolumeMin = 0, kVolumeMax = 100;
 constexpr std::size_t kTextInputLimit = 254;  // CP932 bytes a marker text may take
 constexpr std::int64_t kQuitPauseMs = 4000;
 constexpr std::int64_t kMenuSoundStopPauseMs = 3000;
@@ -102,6 +100,8 @@ void CMainDialog::Start() {
     if (settings_.speechVolume != volume) speech_->ChangeVolume(settings_.speechVolume);
   }
 
+  LoadOwnSettings();
+
   RestoreMainKeyHandler();
   if (!hook_.Installed()) ShowMessageBox(texts::kNoKeyboard);
 
@@ -163,6 +163,7 @@ void CMainDialog::Shutdown() {
     settings_.speechVolume = platform_.view->SliderPosition(Slider::kVolume);
   }
   if (!platform_.appDir.empty()) SaveSettings(SettingsPath(), settings_);
+  SaveOwnSettings();
 
   // A running play stops before its device and data go.
   session_.SetPlayback(nullptr);
@@ -446,7 +447,8 @@ void CMainDialog::ExecuteCommand(int command) {
       Announce(texts::kVersion);
       return;
     default:
-      // Recognised; its feature joins here when it is built.
+      // Recognised; a feature not built yet does nothing.
+      ExecuteSettingCommand(command);
       return;
   }
 }

@@ -13,6 +13,7 @@
 
 #include "app/command_table.h"
 #include "app/keyboard_hook.h"
+#include "app/own_settings.h"
 #include "app/unsaved_guard.h"
 #include "base/ports/audio_output.h"
 #include "base/ports/clock.h"
@@ -65,6 +66,10 @@ bool IsKnownCommand(int command);
 
 class CMainDialog : public IKeySink, public IEditFeedback {
  public:
+  // The ranges of the voice's rate and volume sliders.
+  static constexpr int kRateMin = -10, kRateMax = 10;
+  static constexpr int kVolumeMin = 0, kVolumeMax = 100;
+
   explicit CMainDialog(const Platform& platform);
   ~CMainDialog() override;  // calls Shutdown() if it has not run
   CMainDialog(const CMainDialog&) = delete;
@@ -167,6 +172,11 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   // The guard on unsaved changes before COMMAND; false after the warning.
   bool GuardUnsaved(int command);
   void ToggleChannelPlayState(int channel);
+  // setting_commands.cpp: the musical readings, the voice's rate, volume and choice.
+  bool ExecuteSettingCommand(int command);
+  std::string OwnSettingsPath() const;
+  void LoadOwnSettings();
+  void SaveOwnSettings();
 
   Platform platform_;
   CKeyboardHook hook_;
@@ -184,6 +194,8 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   bool started_ = false;
   bool shutDown_ = false;
   CUnsavedGuard unsavedGuard_;
+  COwnSettings ownSettings_;
+  bool ownSettingsChanged_ = false;
   bool quitPending_ = false;
   TimerId quitTimer_ = 0;
   std::int64_t quitDueMs_ = 0;

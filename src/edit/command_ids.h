@@ -84,5 +84,11 @@ inline constexpr int kFileStatus = 0x131;
 inline constexpr int kRestoreRecovery = 0x132;
 inline constexpr int kUndoFurther = 0x331;
 inline constexpr int kRedo = 0x332;
+inline constexpr int kMusicalReadings = 0x631;
+inline constexpr int kSpeechRateUp = 0x632;
+inline constexpr int kSpeechRateDown = 0x633;
+inline constexpr int kSpeechVolumeUp = 0x634;
+inline constexpr int kSpeechVolumeDown = 0x635;
+inline constexpr int kNextVoice = 0x636;
 
 }  // namespace zentory::command

@@ -1,5 +1,7 @@
 #include "sound/speech_common.h"
 
+#include <algorithm>
+
 #include "base/error_report.h"
 
 namespace zentory {
@@ -93,6 +95,28 @@ void CSpeechCommon::SelectVoice() {
     engine_->Speak("");
     engine_->SelectVoice(row);
   }
+}
+
+std::string CSpeechCommon::NextVoice() {
+  if (!engine_) return {};
+  const std::vector<std::string> voices = engine_->Voices();
+  if (voices.size() < 2) return {};
+  const int current = view_ ? view_->SelectedVoice() : engine_->CurrentVoice();
+  const int next = current < 0 ? 0 : (current + 1) % static_cast<int>(voices.size());
+  if (view_) view_->SetVoiceList(voices, next);
+  engine_->Speak("");
+  if (!engine_->SelectVoice(next)) return {};
+  return voices[static_cast<std::size_t>(next)];
+}
+
+bool CSpeechCommon::SelectVoiceNamed(std::string_view name) {
+  if (!engine_) return false;
+  const std::vector<std::string> voices = engine_->Voices();
+  const auto found = std::find(voices.begin(), voices.end(), name);
+  if (found == voices.end()) return false;
+  const int row = static_cast<int>(found - voices.begin());
+  if (view_) view_->SetVoiceList(voices, row);
+  return row == engine_->CurrentVoice() || engine_->SelectVoice(row);
 }
 
 void CSpeechCommon::ChangeOutputFormat() {

@@ -40,6 +40,11 @@ class CSpeechCommon {
   void ChangeVolume(int volume);
   void ChangeRate(int rate);
   bool HasVoice() const { return engine_ != nullptr; }
+  // Selects the next installed voice (after the last, the first) in the engine and the voice
+  // list; its name, or "" when there is no other voice to go to.
+  std::string NextVoice();
+  // Selects the installed voice called NAME; false when there is none.
+  bool SelectVoiceNamed(std::string_view name);
 
   // The voice did not answer while it was being set up.
   static constexpr const char* kErrorMsg = "音声の準備ができませんでした。";

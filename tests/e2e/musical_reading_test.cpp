@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/dialog_harness.h"
 
 namespace zentory {
@@ -134,6 +136,85 @@ TEST(MusicalValues, NoteNamesAndValues) {
   EXPECT_EQ(NoteValueName(96, 96, 50), "4分");
   EXPECT_EQ(NoteValueName(500, 480, 88), std::nullopt);
   EXPECT_EQ(NoteValueName(0, 480, 88), std::nullopt);
+}
+
+}  // namespace
+}  // namespace zentory
+
+namespace zentory {
+namespace {
+
+TEST(SettingKeys, MusicalReadingsSwitchAndAreKeptInOurOwnFile) {
+  test_support::DialogHarness h;
+  h.Start();
+  h.Keys("Ctrl+Alt+R");
+  EXPECT_EQ(h.Last(), "音楽的な読み方にしました。");
+  h.Keys("Ctrl+I A");
+  EXPECT_EQ(h.Last(), "G4");
+  h.dialog->Shutdown();
+  const std::string ini = h.temp.File("zentory.ini");
+  ASSERT_TRUE(std::filesystem::exists(ini));
+
+  // The next start reads it back; switching off is kept too.
+  h.Start();
+  h.Keys("A");
+  EXPECT_EQ(h.Last(), "G4");
+  h.Keys("Ctrl+Alt+R");
+  EXPECT_EQ(h.Last(), "標準の読み方にしました。");
+  h.Keys("A");
+  EXPECT_EQ(h.Last(), "A");
+  h.dialog->Shutdown();
+  h.Start();
+  EXPECT_FALSE(h.Session().MusicalReadings());
+}
+
+TEST(SettingKeys, RateVolumeAndVoiceFromTheKeyboard) {
+  test_support::DialogHarness h;
+  h.speech.voiceNames = {"Fake Japanese", "Fake English"};
+  h.Start();
+  h.Keys("Ctrl+Alt+PageUp");
+  EXPECT_EQ(h.Last(), "話す速さ[1]");
+  EXPECT_EQ(h.speech.rate, 1);
+  EXPECT_EQ(h.view.SliderPosition(Slider::kRate), 1);
+  for (int i = 0; i < 12; ++i) h.Keys("Ctrl+Alt+PageUp");
+  EXPECT_EQ(h.Last(), "話す速さ[10]");
+  h.Keys("Ctrl+Shift+PageDown");
+  EXPECT_EQ(h.Last(), "音声の音量[90]");
+  EXPECT_EQ(h.speech.volume, 90);
+  EXPECT_EQ(h.view.SliderPosition(Slider::kVolume), 90);
+
+  // Value entry keeps its keys: the speech keys do nothing there.
+  h.Keys("Ctrl+T Ctrl+Alt+PageDown");
+  EXPECT_EQ(h.speech.rate, 10);
+  h.Keys("Escape");
+
+  h.Keys("Ctrl+Alt+Home");
+  EXPECT_EQ(h.Last(), "Fake English");
+  EXPECT_EQ(h.speech.current, 1);
+  EXPECT_EQ(h.view.SelectedVoice(), 1);
+  h.dialog->Shutdown();
+  // Rate and volume live in setup.ini, the voice in our own file: the next start has them all.
+  h.speech.rate = 0;
+  h.speech.volume = 100;
+  h.speech.current = 0;
+  h.Start();
+  EXPECT_EQ(h.speech.rate, 10);
+  EXPECT_EQ(h.speech.volume, 90);
+  EXPECT_EQ(h.speech.current, 1);
+  h.Keys("Ctrl+Alt+Home");
+  EXPECT_EQ(h.Last(), "Fake Japanese");
+}
+
+TEST(SettingKeys, WithoutAVoiceOnlyTheStoredValuesChange) {
+  test_support::DialogHarness h;
+  h.withVoice = false;
+  h.Start();
+  h.Keys("Ctrl+Alt+PageDown Ctrl+Shift+PageUp");
+  EXPECT_EQ(h.view.SliderPosition(Slider::kRate), -1);
+  h.Keys("Ctrl+Alt+Home");
+  EXPECT_EQ(h.view.guide, "切り替えられる音声がありません。");
+  h.dialog->Shutdown();
+  EXPECT_EQ(h.dialog->Settings().speechRate, -1);
 }
 
 }  // namespace
