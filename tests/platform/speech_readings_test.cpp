@@ -5,6 +5,7 @@
 // To review: ZENTORY_WRITE_READINGS=FILE writes the table as the program reads it now, for a
 // fluent listener to check and copy over the stored one.
 #include <gtest/gtest.h>
+#include <stdio.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include "base/general.h"
 #include "edit/position_wording.h"
 #include "platform/espeak_mecab/speech_text.h"
+#include "platform/espeak_mecab/voice_texts.h"
 #include "song/event_names.h"
 #include "song/midi_values.h"
 #include "song/song_errors.h"
@@ -201,6 +203,9 @@ std::vector<std::string> ProgramTexts() {
   }
   AddHeaderTexts(kSource / "src/platform/wiring/backends.h", texts);
   AddHeaderTexts(kSource / "src/sound/speech_common.h", texts);
+  // The boxes' English texts: the background sound's and the settings folder's reasons.
+  AddHeaderTexts(kSource / "src/sound/sound_errors.h", texts);
+  AddHeaderTexts(kSource / "src/platform/wiring/app_folders.cpp", texts);
   std::set<std::string> seen;
   std::erase_if(texts, [&](const std::string& t) { return t.empty() || !seen.insert(t).second; });
   return texts;
@@ -255,6 +260,106 @@ TEST(SpeechReadings, EveryProgramTextHasAReading) {
   for (const std::string& text : ProgramTexts()) {
     EXPECT_FALSE(converter.ToReading(text).empty()) << text;
   }
+}
+
+}  // namespace
+}  // namespace zentory
+
+namespace zentory {
+namespace {
+
+// What eSpeak NG's command line does with READING, spoken as the program speaks it (SSML on,
+// phonemes in [[ ]] taken): its phonemes, with "(en)" where it switches to English itself.
+std::string EspeakPhonemes(const std::string& reading) {
+  std::string quoted = "'";
+  for (char c : reading) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += "'";
+  const std::string command = "espeak-ng -q -m -v ja -x " + quoted + " 2>&1";
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return "(popen failed)";
+  char buffer[4096];
+  while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+  pclose(pipe);
+  return out;
+}
+
+bool HaveEspeakCommand() { return std::system("espeak-ng --version >/dev/null 2>&1") == 0; }
+
+// Texts of the users' own files and of the libraries, beside the program's own.
+constexpr const char* kOtherTexts[] = {
+    "/home/taro/songs/furusato.mid",
+    "C:\\Users\\taro\\曲\\test_02.mid",
+    "tmp",
+    "マーカー　intro",
+    "トラック名 Piano",
+    "テキスト　Made with Zentory",
+    "SDL: No available audio device",
+    "FluidSynth: cannot open the SoundFont",
+    "speech-dispatcher: Connection refused",
+    "音色をｵｰﾎﾞｴにしました。",
+    "音色をｵｰｹｽﾄﾗ ﾋｯﾄにしました。",
+    "音色をｵｰﾊﾞｰﾄﾞﾗｲﾌﾞ ｷﾞﾀｰにしました。",
+    "GENE01000002 メモリが不足しています。 他 3 件",
+    "調号をBbmにしました。",
+};
+
+// eSpeak switches to English by itself when the Japanese voice meets what it cannot read: it
+// then spells the word letter by letter in English. English the reading marks as such is
+// read by the English voice and carries no such switch.
+TEST(SpeechReadings, NoReadingMakesTheVoiceSwitchToEnglishByItself) {
+  CReadingConverter converter;
+  if (!converter.HasDictionary()) GTEST_SKIP() << "mecab-ipadic-utf8 is not installed";
+  if (!HaveEspeakCommand()) GTEST_SKIP() << "the espeak-ng command is not installed";
+  std::vector<std::string> texts = ProgramTexts();
+  for (const char* other : kOtherTexts) texts.emplace_back(other);
+  std::string switched;
+  for (const std::string& text : texts) {
+    const std::string reading = converter.ToReading(text);
+    const std::string phonemes = EspeakPhonemes(reading);
+    if (phonemes.find("(en)") != std::string::npos) {
+      switched += Escape(text) + "\n  reading:  " + Escape(reading) +
+                  "\n  phonemes: " + Escape(phonemes) + '\n';
+    }
+  }
+  EXPECT_TRUE(switched.empty()) << "eSpeak switches to English by itself in:\n" << switched;
+
+  // The box that says the dictionary is missing is read without it.
+  CReadingConverter withoutDictionary("/nonexistent-dictionary");
+  const std::string reading = withoutDictionary.ToReading(voice_texts::kNoDictionary);
+  EXPECT_EQ(EspeakPhonemes(reading).find("(en)"), std::string::npos) << reading;
+}
+
+TEST(SpeechReadings, KeyNamesPathsCodesAndEnglishAreReadAsMeant) {
+  CReadingConverter converter;
+  if (!converter.HasDictionary()) GTEST_SKIP() << "mecab-ipadic-utf8 is not installed";
+  // The flat and the minor belong to key names only.
+  EXPECT_EQ(converter.ToReading("F#m Bb Ebm"),
+            "エフシャープマイナー ビーフラット イーフラットマイナー");
+  EXPECT_EQ(converter.ToReading("tmp"), "ティーエムピー");
+  EXPECT_EQ(converter.ToReading("#やb"), "シャープヤビー");
+  // Paths pause at their separators, keep the zeros of their numbers and read words as English.
+  EXPECT_EQ(converter.ToReading("/home/test_02"),
+            "、 <voice xml:lang=\"en-US\">home</voice> 、 <voice xml:lang=\"en-US\">test</voice> "
+            "ゼロニ");
+  // Capitals alone are spelt; English phrases keep their short words and punctuation.
+  EXPECT_EQ(converter.ToReading("SDL XDG"), "エスディーエル エックスディージー");
+  EXPECT_EQ(converter.ToReading("Error in CWaveOut"),
+            "<voice xml:lang=\"en-US\">Error in CWaveOut</voice>");
+  // A box is read message first, its code after it, each message of a batch with its own code.
+  EXPECT_EQ(converter.ToReading("GENE0100000A ア 他 2 件\nMDTK0D000003 イ"),
+            "ア ホカ ニ ケン コード ジーイーエヌイー ゼロイチゼロゼロ ゼロゼロゼロエー イ コード "
+            "エムディーティーケー ゼロディーゼロゼロ ゼロゼロゼロサン");
+  // The second key of a menu item comes after a pause.
+  EXPECT_EQ(
+      converter.ToReading("ア コントロール ファンクション9 シフト コントロール ファンクション1"),
+      "ア コントロール ファンクションキュウ、シフト コントロール ファンクションイチ");
 }
 
 }  // namespace

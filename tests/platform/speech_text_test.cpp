@@ -62,7 +62,10 @@ TEST(RewriteSymbols, DecimalPointsHyphensAndSymbols) {
   EXPECT_EQ(RewriteSymbols("セレステ・デプス"), "セレステ デプス");
   EXPECT_EQ(RewriteSymbols("スィープ パッド"), "スイープ パッド");
   EXPECT_EQ(RewriteSymbols("小節[1]"), "小節 1 ");
-  EXPECT_EQ(RewriteSymbols("F#m 10%"), "Fシャープm 10パーセント");
+  EXPECT_EQ(RewriteSymbols("F#m 10%"), "エフシャープマイナー 10パーセント");
+  // Zeros written in a name are read; a number of the program's own is read as a number.
+  EXPECT_EQ(RewriteSymbols("test_02.mid"), "test ゼロニ.mid");
+  EXPECT_EQ(RewriteSymbols("チック[010]"), "チック 010 ");
 }
 
 TEST(FinishForVoice, LatinNeverTouchesKanaAndPalatalRIsPhonemes) {
@@ -103,8 +106,10 @@ TEST_F(ReadingTest, ValuesInstrumentsAndMarkup) {
   EXPECT_EQ(converter.ToReading("F#m"), "エフシャープマイナー");
   EXPECT_EQ(converter.ToReading("Bb"), "ビーフラット");
   EXPECT_EQ(converter.ToReading("ｴﾚｸﾄﾘｯｸ ﾋﾟｱﾉ 1"), "エレクトリック ピアノ イチ");
-  // Markup characters are plain text, and brackets of the text never become phoneme input.
-  EXPECT_EQ(converter.ToReading("<&>").find('<'), 0u);
+  // Markup characters of the text never become markup, nor brackets phoneme input.
+  EXPECT_EQ(converter.ToReading("<&>").find_first_of("<&>"), std::string::npos);
+  EXPECT_EQ(converter.ToReading("Rock & <Roll>"),
+            "<voice xml:lang=\"en-US\">Rock</voice> アンド <voice xml:lang=\"en-US\">Roll</voice>");
   EXPECT_EQ(converter.ToReading("[[r]]").find("[["), std::string::npos);
 }
 

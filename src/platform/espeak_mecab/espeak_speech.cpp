@@ -283,10 +283,11 @@ void CEspeakSpeech::Run() {
     }
     speaking_ = generation;
     leading_ = true;
-    // The reading holds phonemes in [[ ]] for the syllables the voice's rules get wrong; a [ of
-    // the text itself never gets this far.
+    // The reading holds phonemes in [[ ]] for the syllables the voice's rules get wrong, and
+    // its English phrases in SSML voice elements; a [, < or & of the text itself never gets this
+    // far.
     espeak_Synth(reading.c_str(), reading.size() + 1, 0, POS_CHARACTER, 0,
-                 espeakCHARS_UTF8 | espeakPHONEMES, nullptr, this);
+                 espeakCHARS_UTF8 | espeakPHONEMES | espeakSSML, nullptr, this);
   }
 }
 

@@ -18,6 +18,18 @@ constexpr SpeechTextRule kRules[] = {
     {Kind::kSymbol, "%", "パーセント"},
     // eSpeak spells the whole word around a middle dot.
     {Kind::kSymbol, "・", " "},
+    // The Japanese voice would switch to English for these; the last three are the reading's
+    // own markup.
+    {Kind::kSymbol, "_", " "},
+    {Kind::kSymbol, "&", "アンド"},
+    {Kind::kSymbol, "<", " "},
+    {Kind::kSymbol, ">", " "},
+    // A path is read folder by folder, its separators as pauses.
+    {Kind::kSymbol, "/", "、"},
+    {Kind::kSymbol, "\\", "、"},
+    {Kind::kSymbol, "角かっこ", "カクカッコ"},
+    // The number after it is the controller's, not part of the name.
+    {Kind::kSymbol, "未定義のコントロールチェンジ", "ミテイギノコントロールチェンジ、"},
     // The voice has no スィ (スィープ パッド).
     {Kind::kSymbol, "スィ", "スイ"},
     // Readings MeCab gets wrong in the program's own sentences.
@@ -51,10 +63,13 @@ constexpr SpeechTextRule kRules[] = {
     // Note values: in a song editor "4分" is a quarter note, not four minutes.
     {Kind::kWord, "分", "ブン", "名詞,接尾,助数詞"},
     {Kind::kWord, "全", "ゼン", "名詞,固有名詞,人名"},  // a whole note, alone; MeCab takes a name
-    {Kind::kWord, "琴", "コト"},                 // a word of its own; 木琴 stays モッキン
+    {Kind::kWord, "琴", "コト"},
+    {Kind::kWord, "他", "ホカ"},  // " 他 3 件" of a batched box                 // a word of its
+                                  // own; 木琴 stays モッキン
     {Kind::kWord, "後", "アト", "名詞,非自立"},  // "メタイベントの後の"; 最後 stays サイゴ
     // Latin words of the program's texts; other long runs of letters are left to the voice.
     {Kind::kLatin, "MIDI", "ミディ"},
+    {Kind::kLatin, "WAVE", "ウェーブ"},
     {Kind::kLatin, "Midi", "ミディ"},
     {Kind::kLatin, "ON", "オン"},
     {Kind::kLatin, "OFF", "オフ"},
@@ -72,7 +87,7 @@ constexpr SpeechTextRule kRules[] = {
     {Kind::kLatin, "speechd", "スピーチディー"},
     {Kind::kLatin, "Zentory", "ゼントリー"},
     {Kind::kLatin, "Version", "バージョン"},
-    // Note and key names; lower-case b and m are the flat and the minor of key names.
+    // Letters spelt one by one (note names, abbreviations); key names are read whole.
     {Kind::kLetter, "A", "エー"},
     {Kind::kLetter, "B", "ビー"},
     {Kind::kLetter, "C", "シー"},
@@ -99,8 +114,6 @@ constexpr SpeechTextRule kRules[] = {
     {Kind::kLetter, "X", "エックス"},
     {Kind::kLetter, "Y", "ワイ"},
     {Kind::kLetter, "Z", "ゼット"},
-    {Kind::kLetter, "b", "フラット"},
-    {Kind::kLetter, "m", "マイナー"},
 };
 
 }  // namespace

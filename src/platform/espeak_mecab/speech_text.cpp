@@ -4,10 +4,12 @@
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
 
+#include "platform/espeak_mecab/reading_spans.h"
 #include "platform/espeak_mecab/voice_texts.h"
 
 namespace zentory {
@@ -23,6 +25,10 @@ constexpr std::size_t kCodePrefix = 4;
 constexpr std::size_t kCodeDigits = 8;
 
 constexpr const char* kMinus = "マイナス";
+// Key names ("F#m", "Bb"): the sharp, the flat and the minor after a note letter.
+constexpr const char* kSharp = "シャープ";
+constexpr const char* kFlat = "フラット";
+constexpr const char* kMinor = "マイナー";
 constexpr const char* kPoint = "テン";
 constexpr const char* kLongVowel = "ー";
 
@@ -87,12 +93,53 @@ std::string SpellLetters(std::string_view run) {
   return s;
 }
 
-// A whole run of Latin letters: a known word, spelt when short, else left to the voice.
-std::string LatinReading(std::string_view run) {
+const char* KnownLatin(std::string_view run) {
   for (const auto& rule : SpeechTextRules()) {
     if (rule.kind == Kind::kLatin && run == rule.text) return rule.reading;
   }
-  return run.size() <= kSpeltLetters ? SpellLetters(run) : std::string(run);
+  return nullptr;
+}
+
+bool IsKnownLatin(std::string_view run) { return KnownLatin(run) != nullptr; }
+
+bool AllCapitals(std::string_view run) {
+  for (char c : run) {
+    if (c < 'A' || c > 'Z') return false;
+  }
+  return true;
+}
+
+// A whole run of Latin letters: a known word; spelt when short or in capitals (an
+// abbreviation); else left to the voice (English phrases never get here).
+std::string LatinReading(std::string_view run) {
+  if (const char* known = KnownLatin(run)) return known;
+  return run.size() <= kSpeltLetters || AllCapitals(run) ? SpellLetters(run) : std::string(run);
+}
+
+// The length of a key name at POS ("C", "F#", "Bb", "Ebm"), or 0. It stands alone: no letter or
+// digit touches it.
+std::size_t KeyNameAt(std::string_view text, std::size_t pos) {
+  if (pos > 0 && IsWordByte(text[pos - 1])) return 0;
+  if (text[pos] < 'A' || text[pos] > 'G') return 0;
+  std::size_t end = pos + 1;
+  if (end < text.size() && (text[end] == '#' || text[end] == 'b')) ++end;
+  if (end < text.size() && text[end] == 'm') ++end;
+  if (end < text.size() && IsWordByte(text[end])) return 0;
+  return end - pos;
+}
+
+// True when the digits at POS..POS+LENGTH belong to a name: after an underscore or a hyphen, or
+// before a file's extension.
+bool InName(std::string_view text, std::size_t pos, std::size_t length) {
+  if (pos > 0 && (text[pos - 1] == '_' || text[pos - 1] == '-')) return true;
+  const std::size_t end = pos + length;
+  return end + 1 < text.size() && text[end] == '.' && IsAsciiLetter(text[end + 1]);
+}
+
+std::string KeyNameReading(std::string_view name) {
+  std::string s = LetterReading(name[0]);
+  for (char c : name.substr(1)) s += c == '#' ? kSharp : c == 'b' ? kFlat : kMinor;
+  return s;
 }
 
 // The length of an error code at POS of TEXT, or 0.
@@ -189,6 +236,39 @@ std::string ReadPlain(std::string_view text) {
   return out;
 }
 
+// The symbol rules whose text holds Latin letters ("readings.txt", "O値") apply before English
+// phrases are looked for, so that such a text is never taken for English.
+std::string ReplaceLatinSymbols(std::string_view text) {
+  std::string out(text);
+  for (const auto& rule : SpeechTextRules()) {
+    if (rule.kind != Kind::kSymbol) continue;
+    const std::string_view from = rule.text;
+    if (std::none_of(from.begin(), from.end(), IsAsciiLetter)) continue;
+    for (auto at = out.find(from); at != std::string::npos; at = out.find(from, at)) {
+      out.replace(at, from.size(), rule.reading);
+      at += std::strlen(rule.reading);
+    }
+  }
+  return out;
+}
+
+// The English span's own characters that SSML gives a meaning to.
+std::string EscapeMarkup(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '&') {
+      out += "&amp;";
+    } else if (c == '<') {
+      out += "&lt;";
+    } else if (c == '>') {
+      out += "&gt;";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string NormalizeNfkc(std::string_view utf8) {
@@ -241,8 +321,20 @@ std::string RewriteSymbols(std::string_view text) {
       i += code;
       continue;
     }
+    if (std::size_t key = KeyNameAt(text, i); key > 1) {
+      out += KeyNameReading(text.substr(i, key));
+      i += key;
+      continue;
+    }
     if (IsDigit(text[i]) && (i == 0 || !IsDigit(text[i - 1]))) {
       const std::size_t whole = DigitRun(text, i);
+      if (text[i] == '0' && whole > 1 && InName(text, i, whole)) {
+        // A number of a name written with its zeros ("test_02.mid") keeps them; a number of
+        // the program's own ("チック[010]") is read as a number.
+        out += DigitByDigit(text.substr(i, whole));
+        i += whole;
+        continue;
+      }
       const std::size_t point = i + whole;
       const std::size_t fraction =
           point + 1 < text.size() && text[point] == '.' ? DigitRun(text, point + 1) : 0;
@@ -269,7 +361,9 @@ std::string RewriteSymbols(std::string_view text) {
   return out;
 }
 
-std::string FinishForVoice(std::string_view reading) {
+std::string FinishForVoice(std::string_view spoken) {
+  const std::string separated = SeparateRepeatedVowels(spoken);
+  const std::string_view reading = separated;
   std::string out;
   out.reserve(reading.size() + 16);
   for (std::size_t i = 0; i < reading.size();) {
@@ -357,8 +451,24 @@ std::string CReadingConverter::Tag(const std::string& text) {
 }
 
 std::string CReadingConverter::ToReading(std::string_view utf8) {
-  std::string text = RewriteSymbols(user_.Apply(NormalizeNfkc(utf8)));
-  return FinishForVoice(tagger_ ? Tag(text) : ReadPlain(text));
+  const std::string text =
+      ReplaceLatinSymbols(PauseBetweenKeys(CodeAfterMessage(user_.Apply(NormalizeNfkc(utf8)))));
+  std::string out;
+  for (const ReadingSegment& segment : SplitEnglish(text, &IsKnownLatin)) {
+    if (segment.english) {
+      // A blank on either side keeps the voices' words apart.
+      if (!out.empty() && out.back() != ' ') out += ' ';
+      out.append(kEnglishOpen);
+      out += EscapeMarkup(segment.text);
+      out.append(kEnglishClose);
+      continue;
+    }
+    const std::string japanese = RewriteSymbols(segment.text);
+    const std::string reading = FinishForVoice(tagger_ ? Tag(japanese) : ReadPlain(japanese));
+    if (!out.empty() && !reading.empty() && reading.front() != ' ') out += ' ';
+    out += reading;
+  }
+  return out;
 }
 
 std::string ReadingForVoice(std::string_view text, const std::string& readingsFolder,
