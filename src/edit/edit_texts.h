@@ -139,6 +139,8 @@ inline constexpr const char* kMusicalPan = "パン %d";
 inline constexpr const char* kMusicalController = "コントロールチェンジ%d、値%d";
 inline constexpr const char* kMusicalKeySignature = "調号 %s";
 inline constexpr const char* kMusicalTimeSignature = "拍子 %d分の%d";
+inline constexpr const char* kFlatTyped = "フラット";
+inline constexpr const char* kMinorTyped = "マイナー";
 inline constexpr const char* kTransposedUp = "範囲内の音を半音上げました。";
 inline constexpr const char* kTransposedDown = "範囲内の音を半音下げました。";
 

@@ -236,7 +236,16 @@ void CEditSession::OnNumericValueKey(int key, int ctrl, int /*shift*/, int alt) 
 }
 
 void CEditSession::EchoTypedCharacter(std::size_t before) {
-  if (musicalReadings_ && value_.text.size() > before) Announce(value_.text.substr(before));
+  if (!musicalReadings_ || value_.text.size() <= before) return;
+  const std::string typed = value_.text.substr(before);
+  // Alone, b and m would be read as letters; typed into a key they are the flat and the minor.
+  if (typed == "b") {
+    Announce(edit_texts::kFlatTyped);
+  } else if (typed == "m") {
+    Announce(edit_texts::kMinorTyped);
+  } else {
+    Announce(typed);
+  }
 }
 
 void CEditSession::CommitNumericValue() {

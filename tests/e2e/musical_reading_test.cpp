@@ -95,9 +95,11 @@ TEST_F(MusicalReading, KeyboardTranspositionAndTypedValuesAreEchoed) {
   Keys("Backspace Backspace");
   EXPECT_EQ(Last(), "入力クリア");
   Keys("Escape Ctrl+K B Shift+B");
-  EXPECT_EQ(Last(), "b");
+  EXPECT_EQ(Last(), "フラット");
+  Keys("M");
+  EXPECT_EQ(Last(), "マイナー");
   Keys("Backspace");
-  EXPECT_EQ(Last(), "B");
+  EXPECT_EQ(Last(), "Bb");
   Keys("Escape");
 
   h.Session().SetMusicalReadings(false);
