@@ -305,11 +305,17 @@ void CEditSession::OnKeySignatureKey(int key, int ctrl, int shift, int alt) {
 
 void CEditSession::CommitKeySignature() {
   const std::int64_t tick = position_.tick;
-  TakeUndoSnapshot();
-  const KeySignatureRow* row = &kKeySignatures[0];  // an unknown text gives C major
+  const KeySignatureRow* row = nullptr;
   for (const KeySignatureRow& r : kKeySignatures) {
     if (value_.text == r.name) row = &r;
   }
+  if (!row) {
+    // A mistyped key must not quietly become C major: the entry stays open for another try.
+    value_.text.clear();
+    Announce(edit_texts::kUnknownKeySignature);
+    return;
+  }
+  TakeUndoSnapshot();
   const std::uint8_t bytes[] = {static_cast<std::uint8_t>(row->sharps),
                                 static_cast<std::uint8_t>(row->minor)};
   if (CMidiTrack* master = ChangeTrack(0)) {
