@@ -12,7 +12,6 @@ constexpr std::int64_t kPreSendSpacingUs = 50000;
 constexpr std::int64_t kIdlePollMs = 100;
 constexpr int kIdlePollsBeforeStop = 50;  // 5 s
 constexpr int kIdlePollsMax = 100;        // 10 s
-constexpr std::int64_t kStopSettleMs = 1000;
 }  // namespace
 
 struct CPlayer::Play {
@@ -284,9 +283,10 @@ void CPlayer::StopChain() {
 void CPlayer::StopPlay() {
   if (IsIdle()) return;
   StopChain();
+  // The play thread has reset and closed the device before it went idle, so whatever opens
+  // next finds the port quiet; the user hears the stop's answer at once.
   WaitIdle(-1);
   if (thread_.joinable()) thread_.join();
-  ports_.clock->SleepMs(kStopSettleMs);
 }
 
 }  // namespace zentory

@@ -29,23 +29,18 @@ class CFluidPort : public IMidiPort {
     const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(message),
                                    static_cast<std::uint8_t>(message >> 8),
                                    static_cast<std::uint8_t>(message >> 16)};
-    synth_.Enqueue(Frame(), bytes, 3);
+    synth_.Enqueue(Frame(), bytes, 3, this);
     return true;
   }
   bool SysEx(std::span<const std::uint8_t> data) override {
     if (data.empty()) return false;
-    synth_.Enqueue(Frame(), data.data(), data.size());
+    synth_.Enqueue(Frame(), data.data(), data.size(), this);
     return true;
   }
   bool Reset() override {
-    // All notes off and controllers reset on every channel; notes fade as they would when
-    // released, so a stop does not click.
-    for (std::uint8_t ch = 0; ch < 16; ++ch) {
-      const std::uint8_t notesOff[3] = {static_cast<std::uint8_t>(0xB0 | ch), 123, 0};
-      const std::uint8_t controllers[3] = {static_cast<std::uint8_t>(0xB0 | ch), 121, 0};
-      synth_.Enqueue(-1, notesOff, 3);
-      synth_.Enqueue(-1, controllers, 3);
-    }
+    // Notes queued ahead of the audio would otherwise sound after the reset, with no note-off
+    // ever to follow.
+    synth_.ResetFrom(this);
     return true;
   }
   void SetDueTime(std::int64_t dueUs) override { due_ = dueUs; }
@@ -131,9 +126,16 @@ std::int64_t CFluidSynth::FrameOf(std::int64_t dueUs, std::int64_t* offset) cons
   return frame + *offset;
 }
 
-void CFluidSynth::Enqueue(std::int64_t frame, const std::uint8_t* bytes, std::size_t count) {
+void CFluidSynth::Enqueue(std::int64_t frame, const std::uint8_t* bytes, std::size_t count,
+                          const void* owner) {
   std::lock_guard lock(mutex_);
-  queue_.push_back(Pending{frame, std::vector<std::uint8_t>(bytes, bytes + count)});
+  queue_.push_back(Pending{frame, std::vector<std::uint8_t>(bytes, bytes + count), owner});
+}
+
+void CFluidSynth::ResetFrom(const void* owner) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(queue_, [owner](const Pending& p) { return p.owner == owner; });
+  queue_.push_back(Pending{-1, {}, owner, true});
 }
 
 void CFluidSynth::Apply(const std::vector<std::uint8_t>& b) {
@@ -158,6 +160,7 @@ void CFluidSynth::Apply(const std::vector<std::uint8_t>& b) {
       if (d2 == 0) {
         fluid_synth_noteoff(s, ch, d1);
       } else {
+        RestoreReverb();
         fluid_synth_noteon(s, ch, d1, d2);
       }
       break;
@@ -186,6 +189,53 @@ void CFluidSynth::Write(float* stereo, int from, int to) {
   fluid_synth_write_float(h_->synth, to - from, stereo + 2 * from, 0, 2, stereo + 2 * from, 1, 2);
 }
 
+void CFluidSynth::WriteFading(float* stereo, int from, int to) {
+  while (fadeLeft_ > 0 && from < to) {
+    // A short linear fade, then silence for one of FluidSynth's blocks: it renders ahead in
+    // blocks of 64 frames, so what it has already made of the voices still comes out after
+    // they are switched off. A cut from full level would click.
+    const int ramp = fadeLeft_ - kFluidBlockFrames;
+    const int n = std::min(to - from, ramp > 0 ? ramp : fadeLeft_);
+    Write(stereo, from, from + n);
+    for (int k = 0; k < n; ++k) {
+      const float gain =
+          ramp > 0 ? static_cast<float>(ramp - k) / static_cast<float>(fadeTotal_) : 0.0f;
+      stereo[2 * (from + k)] *= gain;
+      stereo[2 * (from + k) + 1] *= gain;
+    }
+    fadeLeft_ -= n;
+    from += n;
+    if (ramp > 0 && fadeLeft_ == kFluidBlockFrames) Silence();
+  }
+  Write(stereo, from, to);
+  if (reverbMutedFrames_ > 0) {
+    reverbMutedFrames_ -= to - from;
+    if (reverbMutedFrames_ <= 0) RestoreReverb();
+  }
+}
+
+void CFluidSynth::Silence() {
+  fluid_synth_t* s = h_->synth;
+  fluid_synth_all_sounds_off(s, -1);
+  for (int ch = 0; ch < 16; ++ch) fluid_synth_cc(s, ch, 121, 0);  // reset all controllers
+  // The reverb's delay lines still ring for a second or more at about -55 dBFS; with its level
+  // at 0 they die away unheard. The next note brings the level back (its own sound covers what
+  // is left), or the tail's time runs out.
+  if (reverbMutedFrames_ <= 0) {
+    double level = 0;
+    if (fluid_synth_get_reverb_group_level(s, 0, &level) == FLUID_OK) reverbLevel_ = level;
+    fluid_synth_set_reverb_group_level(s, -1, 0.0);
+  }
+  reverbMutedFrames_ = rate_ * kReverbRestMs / 1000;
+}
+
+void CFluidSynth::RestoreReverb() {
+  if (reverbLevel_ < 0) return;
+  fluid_synth_set_reverb_group_level(h_->synth, -1, reverbLevel_);
+  reverbLevel_ = -1;
+  reverbMutedFrames_ = 0;
+}
+
 void CFluidSynth::Render(float* stereo, int frames) {
   if (!h_ || frames <= 0) {
     std::fill(stereo, stereo + 2 * std::max(frames, 0), 0.0f);
@@ -205,13 +255,32 @@ void CFluidSynth::Render(float* stereo, int frames) {
     return std::max(a.frame, start) < std::max(b.frame, start);
   });
   int at = 0;
-  for (const Pending& p : taken_) {
-    const int frame = static_cast<int>(std::clamp<std::int64_t>(p.frame - start, at, frames));
-    Write(stereo, at, frame);
-    at = frame;
-    Apply(p.bytes);
+  std::size_t next = 0;
+  for (; next < taken_.size(); ++next) {
+    const Pending& p = taken_[next];
+    std::int64_t frame = std::clamp<std::int64_t>(p.frame - start, at, frames);
+    // Nothing is applied during a reset's fade: it would be wiped out at its end.
+    frame = std::max<std::int64_t>(frame, at + fadeLeft_);
+    if (frame >= frames && fadeLeft_ > 0) break;
+    WriteFading(stereo, at, static_cast<int>(frame));
+    at = static_cast<int>(frame);
+    if (p.reset) {
+      if (fadeLeft_ == 0) {
+        fadeTotal_ = std::max(rate_ * kResetFadeMs / 1000, 1);
+        fadeLeft_ = fadeTotal_ + kFluidBlockFrames;
+      }
+    } else {
+      Apply(p.bytes);
+    }
   }
-  Write(stereo, at, frames);
+  WriteFading(stereo, at, frames);
+  if (next < taken_.size()) {
+    // Held back by the fade: first in the next block, in their order.
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = next; i < taken_.size(); ++i) taken_[i].frame = -1;
+    queue_.insert(queue_.begin(), std::make_move_iterator(taken_.begin() + next),
+                  std::make_move_iterator(taken_.end()));
+  }
   rendered_.store(end);
 }
 
