@@ -66,6 +66,8 @@ class CPlayer {
   void Arm(std::int64_t delayUs, bool first, bool preSend);
   void OnTimer();
   void OnPreSendTimer();
+  // Time 0 is now: arms the timer of the first note.
+  void StartTimedPart(bool first);
   void DispatchMain();
   void SendEvent(CMusicEvent& event, std::size_t index);
   void EndChain();
