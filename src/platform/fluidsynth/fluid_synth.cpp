@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
@@ -18,6 +19,13 @@ constexpr const char* kSoundFonts[] = {
 };
 constexpr const char* kDeviceName = "内蔵シンセサイザー (FluidSynth)";
 constexpr std::int64_t kUnset = std::numeric_limits<std::int64_t>::min();
+// A velocity-100 piano note is brought to this RMS level, 4 dB under an announcement of the
+// embedded voice at full volume (about -21 dBFS): the voice stays on top of a song, and a note
+// is not lost under the voice, whichever SoundFont is loaded (their levels differ by 15 dB).
+constexpr double kNoteRmsTarget = 0.056;  // -25 dBFS
+constexpr int kProbeMs = 500;
+constexpr float kMinGain = 0.05f;
+constexpr float kMaxGain = 5.0f;
 
 // FluidSynth's own chatter would land on the program's standard error between our lines.
 void QuietLog(int, const char*, void*) {}
@@ -109,7 +117,28 @@ bool CFluidSynth::Start(int rate, const std::string& soundFont) {
     return false;
   }
   h_ = std::move(h);
+  BalanceGain();
   return true;
+}
+
+void CFluidSynth::BalanceGain() {
+  fluid_synth_t* s = h_->synth;
+  const int frames = rate_ * kProbeMs / 1000;
+  std::vector<float> probe(2 * static_cast<std::size_t>(std::max(frames, kFluidBlockFrames)));
+  fluid_synth_program_change(s, 0, 0);
+  fluid_synth_noteon(s, 0, 60, 100);
+  fluid_synth_write_float(s, frames, probe.data(), 0, 2, probe.data(), 1, 2);
+  double sum = 0;
+  for (int i = 0; i < 2 * frames; ++i) sum += double{probe[i]} * probe[i];
+  const double rms = frames > 0 ? std::sqrt(sum / (2.0 * frames)) : 0.0;
+  if (rms > 0) {
+    const double gain = fluid_synth_get_gain(s) * kNoteRmsTarget / rms;
+    fluid_synth_set_gain(s, std::clamp(static_cast<float>(gain), kMinGain, kMaxGain));
+  }
+  // Nothing of the probe may reach the first block the program renders.
+  Silence();
+  fluid_synth_write_float(s, kFluidBlockFrames, probe.data(), 0, 2, probe.data(), 1, 2);
+  fluid_synth_program_change(s, 0, 0);
 }
 
 std::vector<std::string> CFluidSynth::DeviceNames() { return {kDeviceName}; }
@@ -214,6 +243,21 @@ void CFluidSynth::WriteFading(float* stereo, int from, int to) {
   }
 }
 
+void CFluidSynth::Limit(float* stereo, int frames) {
+  // The balanced gain leaves a dense passage room to pass full scale, where the mix would cut
+  // its peaks off hard: the level comes down at once before a peak and back over 100 ms.
+  const float release = 1.0f / (0.1f * static_cast<float>(rate_));
+  for (int i = 0; i < frames; ++i) {
+    float& l = stereo[2 * i];
+    float& r = stereo[2 * i + 1];
+    const float peak = std::max(std::fabs(l), std::fabs(r));
+    if (peak * limiterGain_ > kLimiterCeiling) limiterGain_ = kLimiterCeiling / peak;
+    l *= limiterGain_;
+    r *= limiterGain_;
+    limiterGain_ = std::min(1.0f, limiterGain_ + (1.0f - limiterGain_) * release);
+  }
+}
+
 void CFluidSynth::Silence() {
   fluid_synth_t* s = h_->synth;
   fluid_synth_all_sounds_off(s, -1);
@@ -274,6 +318,7 @@ void CFluidSynth::Render(float* stereo, int frames) {
     }
   }
   WriteFading(stereo, at, frames);
+  Limit(stereo, frames);
   if (next < taken_.size()) {
     // Held back by the fade: first in the next block, in their order.
     std::lock_guard lock(mutex_);

@@ -23,7 +23,8 @@ class CFluidSynth : public IMidiOutput {
   CFluidSynth& operator=(const CFluidSynth&) = delete;
 
   // Creates the synth at RATE and loads the SoundFont (SOUNDFONT, or the first GM SoundFont
-  // installed: FluidR3_GM, then TimGM6mb). False with Error() when either fails.
+  // installed: FluidR3_GM, then TimGM6mb), its level balanced against the embedded voice. False
+  // with Error() when either fails.
   bool Start(int rate, const std::string& soundFont = {});
   const std::string& Error() const { return error_; }
   const std::string& SoundFontPath() const { return soundFont_; }
@@ -72,6 +73,11 @@ class CFluidSynth : public IMidiOutput {
   // The end of a reset's fade: every voice off at once, and the reverb's tail kept unheard.
   void Silence();
   void RestoreReverb();
+  // Sets the synth's gain so that a velocity-100 piano note sits just under the embedded voice.
+  void BalanceGain();
+  // Keeps the rendered block under kLimiterCeiling.
+  void Limit(float* stereo, int frames);
+  static constexpr float kLimiterCeiling = 0.9f;
   static constexpr int kReverbRestMs = 3000;
   static constexpr int kFluidBlockFrames = 64;
 
@@ -90,6 +96,7 @@ class CFluidSynth : public IMidiOutput {
   int fadeTotal_ = 1;
   int reverbMutedFrames_ = 0;  // frames until the reverb's level comes back by itself
   double reverbLevel_ = -1;    // the level to bring back; -1: not muted
+  float limiterGain_ = 1.0f;   // render call only
 };
 
 }  // namespace zentory
