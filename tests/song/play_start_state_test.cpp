@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
+
+#include "song/format_conversion.h"
 
 namespace zentory {
 namespace {
@@ -115,6 +118,38 @@ TEST_F(StateAt, APlayFromTheHeadOrBeforeEverythingKeepsTheTrack) {
   // Nothing lies before tick 0 of a window that starts at the first event.
   ReduceToStateAt(track, -5);
   EXPECT_EQ(Rows(), before);
+}
+
+TEST(PlayerData, APlayFromBarTwoGetsOneExpressionValueNotTheCurve) {
+  std::vector<std::unique_ptr<CMidiTrack>> tracks;
+  tracks.push_back(
+      std::make_unique<CMidiTrack>(CDataBuff::kStandardCapacity, CMidiTrack::kNoteForm));
+  tracks.back()->AppendTempo(500000);
+  tracks.back()->AppendEndOfTrack(0);
+  auto t = std::make_unique<CMidiTrack>(CDataBuff::kStandardCapacity, CMidiTrack::kNoteForm);
+  for (int tick = 0; tick < 1920; tick += 10) {
+    t->AppendControlChange(0, 11, tick / 16);
+    t->Events().back().delta = tick == 0 ? 0 : 10;
+  }
+  t->Events().push_back(MakeNoteEvent(10, 0, 60, 480, 100));
+  t->AppendEndOfTrack(0);
+  tracks.push_back(std::move(t));
+  CMidi1Data song;
+  song.resolution = 480;
+  song.state = song_state::kNoteForm;
+  song.SetTracks(std::move(tracks));
+
+  auto data = MakePlayerData(song, 1920, song.SongLength() + 1);
+  ASSERT_TRUE(data);
+  const auto& events = data->Track().Events();
+  EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                          [](const CMusicEvent& e) { return e.status == ev::kControlChange; }),
+            1);
+  const auto expression = std::find_if(events.begin(), events.end(), [](const CMusicEvent& e) {
+    return e.status == ev::kControlChange;
+  });
+  ASSERT_NE(expression, events.end());
+  EXPECT_EQ(expression->value, 1910 / 16);
 }
 
 }  // namespace
