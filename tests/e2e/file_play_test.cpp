@@ -130,8 +130,10 @@ TEST_F(FilePlay, PlayKeysStartAndStopAndRangePlayNeedsMarks) {
   Keys("Home Space");
   ASSERT_TRUE(h.dialog->PlaybackActive());
   EXPECT_EQ(h.dialog->MidiOut(), nullptr);  // the editor's device is closed during a play
+  const std::int64_t keyMs = h.clock.NowMs();
   Keys("Space");
   EXPECT_EQ(Last(), "再生が終了しました。");
+  EXPECT_LT(h.clock.NowMs() - keyMs, 150);  // the stop is answered at once
   EXPECT_FALSE(h.dialog->PlaybackActive());
   EXPECT_NE(h.dialog->MidiOut(), nullptr);
 }
