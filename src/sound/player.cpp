@@ -257,8 +257,11 @@ void CPlayer::FinishThread() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return !chainAlive_; });
   }
-  if (!stop_.load() && play_->end) play_->end();
-  // The chain has ended, so no timer uses the device any more.
+  const bool ranToEnd = !stop_.load();
+  if (ranToEnd && play_->end) play_->end();
+  // The chain has ended, so no timer uses the device any more. A stop silences at once; the
+  // end of the music lets its last notes ring out.
+  play_->device->CloseDevice(ranToEnd);
   play_->device.reset();
   {
     std::lock_guard lock(mutex_);

@@ -51,6 +51,17 @@ class CFluidPort : public IMidiPort {
     synth_.ResetFrom(this);
     return true;
   }
+  bool ResetAfterEnd() override {
+    // Every note-on of the music has its note-off queued behind it: the notes are released and
+    // their release and reverb ring out, as at the end of a piece.
+    for (std::uint8_t ch = 0; ch < 16; ++ch) {
+      const std::uint8_t notesOff[3] = {static_cast<std::uint8_t>(0xB0 | ch), 123, 0};
+      const std::uint8_t controllers[3] = {static_cast<std::uint8_t>(0xB0 | ch), 121, 0};
+      synth_.Enqueue(-1, notesOff, 3, this);
+      synth_.Enqueue(-1, controllers, 3, this);
+    }
+    return true;
+  }
   void SetDueTime(std::int64_t dueUs) override { due_ = dueUs; }
   bool TakesBurst() const override { return true; }
 
