@@ -5,6 +5,9 @@
 //   RenderThreeMinutes: zentory-smf render's path for a 3-minute song, in seconds of audio per
 //     second of work.
 //   SynthStartup: the embedded synth with the SoundFont it finds (FluidR3_GM when installed).
+//   StopToSilence: stops at random points around note-ons, through the real player and timer
+//     thread into the embedded synth; the audio from the stop's frame until it stays below
+//     -60 dBFS, counted in rendered frames.
 //   PreviewLatency: a note-on sent at once to the block of the SDL mix that renders it
 //     (SDL_AUDIODRIVER=dummy works); the figure includes the wait for the next audio buffer.
 #if defined(ZENTORY_HAVE_FLUIDSYNTH) && defined(ZENTORY_HAVE_TIMER)
@@ -17,6 +20,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -24,6 +28,7 @@
 #include "platform/fluidsynth/fluid_synth.h"
 #include "platform/timer/timer_service.h"
 #include "sound/player.h"
+#include "support/synth_stop_tail.h"
 #if defined(ZENTORY_HAVE_SDL_AUDIO)
 #include "platform/sdl_audio/sdl_audio.h"
 #endif
@@ -162,6 +167,32 @@ void SynthStartup(benchmark::State& state) {
   state.SetLabel(font);
 }
 BENCHMARK(SynthStartup)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// A stop around a note-on and at random points, through the real player and timer thread: the
+// rendered audio from the stop's frame until the synth stays below -60 dBFS.
+void StopToSilence(benchmark::State& state) {
+  CFluidSynth synth;
+  if (!synth.Start(test_support::kStopRate)) {
+    state.SkipWithError(synth.Error().c_str());
+    return;
+  }
+  std::mt19937 random(7);
+  std::uniform_int_distribution<std::int64_t> offset(-test_support::kStopNoteSpacingUs,
+                                                     test_support::kStopNoteSpacingUs);
+  std::vector<double> ms;
+  for (auto _ : state) {
+    const test_support::StopTail tail = test_support::MeasureStopTail(synth, 2, offset(random));
+    ms.push_back(static_cast<double>(tail.framesToSilence) * 1000.0 / test_support::kStopRate);
+  }
+  std::sort(ms.begin(), ms.end());
+  state.counters["median_ms"] = ms[ms.size() / 2];
+  state.counters["max_ms"] = ms.back();
+  state.counters["within50ms_pct"] =
+      100.0 *
+      static_cast<double>(std::count_if(ms.begin(), ms.end(), [](double v) { return v <= 50.0; })) /
+      static_cast<double>(ms.size());
+}
+BENCHMARK(StopToSilence)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 #if defined(ZENTORY_HAVE_SDL_AUDIO)
 void PreviewLatency(benchmark::State& state) {

@@ -276,10 +276,7 @@ std::string CMainDialog::RunTextInputDialog() {
   std::string text;
   if (platform_.dialogs) text = platform_.dialogs->TextInput();
   RestoreMainKeyHandler();
-  if (Cp932Length(text) > kTextInputLimit) {
-    text = Cp932ToUtf8(Utf8ToCp932Limited(text, kTextInputLimit));
-  }
-  return text;
+  return Utf8CutToCp932Length(text, kTextInputLimit);
 }
 
 // ---- routing ----

@@ -123,7 +123,8 @@ std::optional<ScriptLine> ParseScriptLine(std::string_view line, std::string* er
   line = Trim(line);
   ScriptLine result;
   if (line.empty() || line.front() == '#') return result;
-  if (line.front() == '@') {
+  // "@" alone is the @ key (program in MML mode); only "@word" is a directive.
+  if (line.front() == '@' && line.size() > 1) {
     std::size_t space = line.find_first_of(" \t");
     const std::string word = Lower(line.substr(0, space));
     const std::string_view rest =
@@ -283,8 +284,40 @@ class CScriptMessageBox : public IMessageBox {
 
 constexpr std::int64_t kPlayEndStepMs = 10;
 
+constexpr std::int64_t kPlayThreadWaitMs = 10000;
+
 void DrainPosts(CScriptPost& post, CMainDialog& dialog) {
   while (auto message = post.Take()) dialog.OnPosted(*message);
+}
+
+bool PlayChainAlive(CMainDialog& dialog) {
+  return dialog.PlaybackActive() && dialog.Playback()->Player().IsPlaying();
+}
+
+// The play thread posts a play's end once the timer chain has run out. Waiting for that thread
+// here, and only then reading the posts, puts the end report where the play's due time puts it
+// on the script's clock, however slowly the machine runs the thread.
+void TakeEndOfPlay(CScriptPost& post, CMainDialog& dialog) {
+  if (dialog.PlaybackActive() && !dialog.Playback()->Player().IsPlaying()) {
+    dialog.Playback()->Player().WaitIdle(kPlayThreadWaitMs);
+  }
+  DrainPosts(post, dialog);
+}
+
+// Lets MS pass on the script's clock. While a play runs, time passes a millisecond at a time, so
+// that a play ending inside the wait is reported, and the editor's device opened again, at the
+// millisecond its last event falls due.
+void WaitOnScriptClock(IClock* clock, std::int64_t ms, CScriptPost& post, CMainDialog& dialog) {
+  if (!clock) return;
+  while (ms > 0) {
+    if (!PlayChainAlive(dialog)) {
+      clock->SleepMs(ms);
+      return;
+    }
+    clock->SleepMs(1);
+    --ms;
+    TakeEndOfPlay(post, dialog);
+  }
 }
 
 }  // namespace
@@ -337,20 +370,20 @@ int RunScript(std::istream& script, std::string_view name, const ScriptEnvironme
           keys.Deliver(parsed->key);
           break;
         case ScriptLine::Kind::kWait:
-          if (env.clock) env.clock->SleepMs(parsed->waitMs);
+          WaitOnScriptClock(env.clock, parsed->waitMs, post, dialog);
           break;
         default:
           dialogs.Push(std::move(*parsed));
           break;
       }
-      DrainPosts(post, dialog);
+      TakeEndOfPlay(post, dialog);
     }
     // A play still running goes on in the script's time until it has ended, so the message log
     // shows everything a script's play sent.
     while (dialog.PlaybackActive()) {
       CPlayer& player = dialog.Playback()->Player();
       if (player.IsPlaying()) {
-        if (env.clock) env.clock->SleepMs(kPlayEndStepMs);
+        if (env.clock) env.clock->SleepMs(1);
       } else {
         player.WaitIdle(kPlayEndStepMs);  // the play thread closes its device
       }

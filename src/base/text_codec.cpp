@@ -141,4 +141,19 @@ std::string EchoLine(std::string_view prefix, std::string_view text) {
 
 std::size_t Cp932Length(std::string_view utf8) { return Utf8ToCp932(utf8).size(); }
 
+std::string Utf8CutToCp932Length(std::string_view utf8, std::size_t maxBytes) {
+  if (Cp932Length(utf8) <= maxBytes) return std::string(utf8);
+  std::size_t at = 0, bytes = 0;
+  while (at < utf8.size()) {
+    // One character: its lead byte and the continuation bytes after it.
+    std::size_t end = at + 1;
+    while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
+    const std::size_t width = Cp932Length(utf8.substr(at, end - at));
+    if (bytes + width > maxBytes) break;
+    bytes += width;
+    at = end;
+  }
+  return std::string(utf8.substr(0, at));
+}
+
 }  // namespace zentory

@@ -25,4 +25,9 @@ std::string EchoLine(std::string_view prefix, std::string_view text);
 // The number of CP932 bytes TEXT takes.
 std::size_t Cp932Length(std::string_view utf8);
 
+// The longest start of UTF-8 text, cut between characters, whose CP932 form takes at most
+// MAXBYTES bytes. The text stays UTF-8: a character CP932 cannot hold is kept (it counts as the
+// one byte of its '?'), so the caller can still tell the user it will not be stored.
+std::string Utf8CutToCp932Length(std::string_view utf8, std::size_t maxBytes);
+
 }  // namespace zentory

@@ -117,6 +117,9 @@ struct NoteEntryState {
   int timing = 0;        // T, ticks
   int accent = 0;        // added once to the next note's velocity
   int lastNoteLength = 480;
+  // A rest (R off the drum channel) being typed: Return moves on by its length.
+  bool rest = false;
+  int restLength = 480;
   EntryTarget target = EntryTarget::kNone;
   std::string digits;  // '0'..'9' and '-', at most kMaxDigits
   std::vector<PendingNote> pending;
@@ -180,6 +183,13 @@ class CEditSession {
   // Commits the value being typed for the current target; DOTTED for a note value ended by '.'.
   void CommitEntry(bool dotted = false);
   void ReadOutMmlValues();
+
+  // ---- rests (rest_entry.cpp) ----
+  // R off the drum channel: a chord being typed goes in first and the position moves past it,
+  // then the rest takes the note value digits, dots and ties.
+  void StartRest();
+  // A note value or tie committed while a rest is typed; false when no rest is typed.
+  bool CommitRestValue(EntryTarget target, int value, bool empty, bool dotted);
 
   // ---- navigation (navigation.cpp) ----
   void MoveByBar(int direction);

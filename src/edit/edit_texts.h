@@ -59,6 +59,9 @@ inline constexpr const char* kNoteTiming = "Tの値";
 inline constexpr const char* kTie = "タイ";
 inline constexpr const char* kTieOfTie = "タイのタイ";
 inline constexpr const char* kAccent = "アクセントの値";
+inline constexpr const char* kRest = "休符";
+// Follows the note letter whose note would lie outside 0-127.
+inline constexpr const char* kOutOfRange = " 音域外です。";
 inline constexpr const char* kInputCleared = "入力クリア";
 inline constexpr const char* kInputMistake = "入力ミス";
 inline constexpr const char* kDot = "付点";
@@ -95,6 +98,8 @@ inline constexpr const char* kNotLoaded = "ファイルを読み込みません�
 inline constexpr const char* kNotSaved = "ファイルを保存しませんでした。";
 inline constexpr const char* kMarkerInserted = "%sにマーカー「%s」を挿入しました。";
 inline constexpr const char* kNoMarkerInserted = "マーカーを挿入しませんでした。";
+// Follows the marker announcement when characters of the typed text could not be kept.
+inline constexpr const char* kMarkerCharactersLost = "保存できない文字は疑問符に置き換えました。";
 
 // Track and channel steps.
 inline constexpr const char* kChannelNumber = "チャネル[%d]";
@@ -116,6 +121,8 @@ inline constexpr const char* kProgramPrompt =
 inline constexpr const char* kEntryCancelled = "入力操作をキャンセルしました。";
 inline constexpr const char* kTempoSet = "%sのテンポを%dにしました。";
 inline constexpr const char* kKeySignatureSet = "%sの調号を%sにしました。";
+inline constexpr const char* kUnknownKeySignature =
+    "その調は分かりません。もう一度入力してエンターキーを押してください。";
 inline constexpr const char* kPitchBendSet = "ピッチベンドを%dにしました。";
 inline constexpr const char* kPanSet = "パンポットを%dにしました。";
 inline constexpr const char* kProgramSet = "音色を%sにしました。";

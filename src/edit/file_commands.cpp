@@ -108,10 +108,13 @@ void CEditSession::InsertMarker() {
   TakeUndoSnapshot();
   CMidiTrack* track = song_->Track(0);
   if (position_.track == 0) position_.eventIndex = -1;
-  track->InsertMetaTextAtTime(static_cast<std::int32_t>(position_.tick), ev::kMetaMarker,
-                              Utf8ToCp932(text));
+  const std::string stored = Utf8ToCp932(text);
+  track->InsertMetaTextAtTime(static_cast<std::int32_t>(position_.tick), ev::kMetaMarker, stored);
   RaiseEndTick(position_.tick);
-  Announce(texts::FormatTexts(edit_texts::kMarkerInserted, {PositionWording(), text}));
+  // The file keeps CP932 text: what the user hears is what was kept, and what was not is said.
+  const std::string kept = Cp932ToUtf8(stored);
+  Announce(texts::FormatTexts(edit_texts::kMarkerInserted, {PositionWording(), kept}) +
+           (kept == text ? "" : edit_texts::kMarkerCharactersLost));
 }
 
 }  // namespace zentory

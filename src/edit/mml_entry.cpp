@@ -120,6 +120,7 @@ bool CEditSession::OnMmlKey(int key, int shift) {
     s.target = T::kNone;
     s.digits.clear();
     s.pending.clear();
+    s.rest = false;
     Announce(edit_texts::kInputCleared);
     return true;
   }
@@ -134,6 +135,11 @@ bool CEditSession::OnMmlKey(int key, int shift) {
     return true;
   }
   if (key == kComma) {
+    // A rest has no gate, velocity or timing of its own.
+    if (s.rest && (s.target == T::kNoteValue || s.target == T::kTie)) {
+      Announce(edit_texts::kInputMistake);
+      return true;
+    }
     switch (s.target) {
       case T::kNoteValue:
       case T::kNoteNumber:
@@ -204,10 +210,21 @@ bool CEditSession::OnMmlKey(int key, int shift) {
     }
   } else if (const int pc = PitchClass(key); pc >= 0) {
     if (!CheckNoteChannel()) return true;
+    const std::int64_t note = pc + std::int64_t{s.octave} * 12;
+    const std::string letter(1, static_cast<char>(key));
+    if (note < 0 || note > 127) {
+      // Nothing is entered, so the digits that follow have no note to set.
+      s.rest = false;
+      Announce(letter + edit_texts::kOutOfRange);
+      return true;
+    }
     s.target = T::kNoteValue;
     s.digits.clear();
-    EnterNote(Saturate(pc + std::int64_t{s.octave} * 12));
-    Announce(std::string(1, static_cast<char>(key)));
+    EnterNote(static_cast<int>(note));
+    Announce(letter);
+    return true;
+  } else if (key == 'R') {
+    StartRest();
     return true;
   }
   switch (key) {
@@ -258,6 +275,7 @@ void CEditSession::CommitEntry(bool dotted) {
     case T::kNone:
       return;
     case T::kNoteValue:
+      if (CommitRestValue(target, v, empty, dotted)) return;
       // No digits and no dot: the note keeps the value it was entered with (a drum's short
       // gate included).
       if (pending && (!empty || dotted)) {
@@ -306,9 +324,12 @@ void CEditSession::CommitEntry(bool dotted) {
       if (pending) s.pending.back().timing = v;
       return;
     case T::kTie:
+      if (CommitRestValue(target, v, empty, dotted)) return;
       if (pending) {
+        // The step after a tied note is the whole tied value, so the next note starts when it
+        // ends.
         const int len = NoteValueTicks(v, dotted);
-        s.lastNoteLength = len;
+        s.lastNoteLength = Saturate(std::int64_t{s.lastNoteLength} + len);
         PendingNote& note = s.pending.back();
         note.gate = Saturate(std::int64_t{note.gate} + GateOf(s.gatePercent, len));
       }
@@ -338,6 +359,7 @@ void CEditSession::DeleteAtPosition() {
   entry_.target = T::kNone;
   entry_.digits.clear();
   entry_.pending.clear();
+  entry_.rest = false;
   const CMidiTrack* track = CurrentTrack();
   if (!track) {
     Announce(edit_texts::kDeleted);
@@ -373,6 +395,7 @@ void CEditSession::DeleteAtPosition() {
   TakeUndoSnapshot();
   // The index is cleared with the change: the event now at it has not been announced.
   MutableCurrentTrack()->DeleteEvent(index);
+  if (position_.track == 0) CollectTimeSignatures();  // it may have been a time signature
   Announce(edit_texts::kDeleted);
 }
 

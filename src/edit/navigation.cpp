@@ -182,13 +182,11 @@ void CEditSession::StepMarker(int direction) {
 
 void CEditSession::StepTicks(std::int64_t step, int direction) {
   position_.eventIndex = -1;
-  std::int64_t tick = position_.tick;
-  if (direction > 0) {
-    // Forward never goes back: the end tick stops a position before it, not one past it.
-    tick = tick < position_.endTick ? std::min(tick + step, position_.endTick) : tick + step;
-  } else {
-    tick = std::clamp<std::int64_t>(tick - step, 0, std::max<std::int64_t>(position_.endTick, 0));
-  }
+  // Both ways stay inside the song: from past its end (reached by bar steps) a step lands on
+  // the end tick.
+  const std::int64_t tick =
+      std::clamp<std::int64_t>(position_.tick + (direction > 0 ? step : -step), 0,
+                               std::max<std::int64_t>(position_.endTick, 0));
   SetTick(tick);
   UpdateStatusFields();
   Announce(PositionWording());

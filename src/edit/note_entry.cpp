@@ -89,7 +89,8 @@ void CEditSession::ReturnKey(int shift) {
     PreviewChordAtPosition();
     return;
   }
-  const int step = entry_.pending.empty() ? entry_.noteValue : entry_.lastNoteLength;
+  int step = entry_.pending.empty() ? entry_.noteValue : entry_.lastNoteLength;
+  if (entry_.rest) step = entry_.restLength;
   FlushPendingNotes();
   position_.eventIndex = -1;
   SetTick(position_.tick + step);
@@ -99,6 +100,7 @@ void CEditSession::ReturnKey(int shift) {
 }
 
 void CEditSession::EnterNote(int key) {
+  entry_.rest = false;  // a note typed after R starts a chord instead of the rest
   if (key < 0 || key > 127 || entry_.pending.size() >= NoteEntryState::kMaxPending) return;
   PendingNote note;
   note.key = key;
@@ -125,6 +127,7 @@ void CEditSession::EnterDrumNote(int key) {
 
 bool CEditSession::FlushPendingNotes() {
   CommitEntry();
+  entry_.rest = false;  // only Return moves by a rest
   if (entry_.pending.empty()) return false;
   const int channel = CurrentChannel();
   CMidiTrack* track = nullptr;

@@ -89,6 +89,7 @@ void CEditSession::PasteCopyBuffer() {
   MergePaste(*track, std::move(paste));
   TidyProgramChanges(*track);
   RaiseEndTick(track->GetLengthTicks());
+  if (position_.track == 0) CollectTimeSignatures();  // a pasted bar may bring its signature
   Announce(texts::FormatTexts(edit_texts::kPasted,
                               {std::to_string(position_.track), PositionWording()}));
 }

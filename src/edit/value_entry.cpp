@@ -307,9 +307,14 @@ void CEditSession::OnKeySignatureKey(int key, int ctrl, int shift, int alt) {
 
 void CEditSession::CommitKeySignature() {
   const std::int64_t tick = position_.tick;
-  TakeUndoSnapshot();
   const KeySignatureRow* row = FindKeySignature(value_.text);
-  if (!row) row = &KeySignatureTable()[0];  // an unknown text gives C major
+  if (!row) {
+    // A mistyped key must not quietly become C major: the entry stays open for another try.
+    value_.text.clear();
+    Announce(edit_texts::kUnknownKeySignature);
+    return;
+  }
+  TakeUndoSnapshot();
   const std::uint8_t bytes[] = {static_cast<std::uint8_t>(row->sharps),
                                 static_cast<std::uint8_t>(row->minor)};
   if (CMidiTrack* master = ChangeTrack(0)) {

@@ -5,6 +5,7 @@
 #include <queue>
 #include <vector>
 
+#include "song/play_start_state.h"
 #include "song/song_errors.h"
 
 namespace zentory {
@@ -178,6 +179,8 @@ std::unique_ptr<CMidi0Data> MakePlayerData(const CMidi1Data& song, std::int64_t 
                                            std::int64_t to) {
   CMidi0Data merged(CDataBuff::kStandardCapacity);
   if (!MergeSong(song, merged)) return nullptr;
+  // What lies before the window is sent as the state it leaves, not replayed event by event.
+  ReduceToStateAt(merged.Track(), from);
   auto window = std::make_unique<CMidi0Data>(CMidi0Data::CopyWindowOf(merged, from, to));
   window->resolution = merged.resolution;
   window->state = song_state::kNoteForm;

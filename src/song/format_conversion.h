@@ -37,7 +37,8 @@ bool MergeTracks(std::span<const CMidiTrack* const> tracks, CMidiTrack& target);
 bool MergeSong(const CMidi1Data& song, CMidi0Data& target);
 
 // The data the player gets: the song merged and cut to the tick window [FROM, TO) in note form
-// at the song's resolution. Null when the song cannot be merged.
+// at the song's resolution, what lies before FROM reduced to the state it leaves in force
+// (ReduceToStateAt). Null when the song cannot be merged.
 std::unique_ptr<CMidi0Data> MakePlayerData(const CMidi1Data& song, std::int64_t from,
                                            std::int64_t to);
 

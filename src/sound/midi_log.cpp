@@ -23,6 +23,7 @@ class CMidiLogPort : public IMidiPort {
     return inner_ ? inner_->SysEx(data) : true;
   }
   bool Reset() override { return inner_ ? inner_->Reset() : true; }
+  bool ResetAfterEnd() override { return inner_ ? inner_->ResetAfterEnd() : true; }
   void SetDueTime(std::int64_t dueUs) override {
     if (inner_) inner_->SetDueTime(dueUs);
   }

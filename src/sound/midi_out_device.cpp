@@ -34,10 +34,10 @@ void CMidiOutDevice::Report(ErrorCode code) const {
   RouteReport(route_, MdctModule().Format(code));
 }
 
-void CMidiOutDevice::CloseDevice() {
+void CMidiOutDevice::CloseDevice(bool ringOut) {
   if (!port_) return;
   port_->SetDueTime(-1);
-  if (!port_->Reset()) Report(mdct::kCloseFailed);
+  if (!(ringOut ? port_->ResetAfterEnd() : port_->Reset())) Report(mdct::kCloseFailed);
   port_.reset();
 }
 

@@ -27,8 +27,9 @@ class CMidiOutDevice {
 
   bool IsOpen() const { return port_ != nullptr; }
   // Resets (all notes off) and closes the port; the senders then send nothing. A failed reset
-  // reports MDCT 07000002.
-  void CloseDevice();
+  // reports MDCT 07000002. RINGOUT: after a play that ran to its end, its last notes may ring
+  // out (IMidiPort::ResetAfterEnd).
+  void CloseDevice(bool ringOut = false);
   // Messages sent from now on are due at DUEUS on the clock's microsecond line; -1 = at once.
   void SetDueTime(std::int64_t dueUs);
   // True when the port takes setup messages without pauses (the embedded synth, the log).

@@ -7,12 +7,12 @@
 namespace zentory {
 
 namespace {
-// Setup messages before the first note go to a hardware port this far apart; it needs the time.
+// A port that takes one message at a time gets this pause after each system exclusive message
+// before the first note: a reset or a part setting takes the instrument that long.
 constexpr std::int64_t kPreSendSpacingUs = 50000;
 constexpr std::int64_t kIdlePollMs = 100;
 constexpr int kIdlePollsBeforeStop = 50;  // 5 s
 constexpr int kIdlePollsMax = 100;        // 10 s
-constexpr std::int64_t kStopSettleMs = 1000;
 }  // namespace
 
 struct CPlayer::Play {
@@ -108,20 +108,24 @@ bool CPlayer::StartPlay(const CMidi0Data& song, EndCallback end, EventHook hook,
   play_ = std::move(play);
   thread_ = std::thread([this] { FinishThread(); });
 
-  const auto firstNote = static_cast<std::size_t>(play_->timeline.firstNoteOn);
-  if (firstNote > 0 && !play_->device->TakesBurst()) {
-    // Hardware gets the setup one message at a time; time 0 follows the last pause.
-    SendEvent(play_->copy.data->Track().Events()[0], 0);
-    play_->preSent = 1;
+  if (!play_->device->TakesBurst()) {
+    // The GM System On just sent is the first system exclusive message to wait for; time 0
+    // follows the last pause.
     Arm(kPreSendSpacingUs, true, true);
     return true;
   }
+  const auto firstNote = static_cast<std::size_t>(play_->timeline.firstNoteOn);
   for (std::size_t i = 0; i < firstNote; ++i) SendEvent(play_->copy.data->Track().Events()[i], i);
   play_->preSent = firstNote;
+  StartTimedPart(true);
+  return true;
+}
+
+void CPlayer::StartTimedPart(bool first) {
+  const auto firstNote = static_cast<std::size_t>(play_->timeline.firstNoteOn);
   play_->index = firstNote;
   play_->originUs = ports_.clock->NowUs();
-  Arm(play_->timeline.dueUs[firstNote], true, false);
-  return true;
+  Arm(play_->timeline.dueUs[firstNote], first, false);
 }
 
 void CPlayer::Arm(std::int64_t delayUs, bool first, bool preSend) {
@@ -156,15 +160,17 @@ void CPlayer::OnPreSendTimer() {
     return;
   }
   const auto firstNote = static_cast<std::size_t>(play_->timeline.firstNoteOn);
-  if (play_->preSent < firstNote) {
-    SendEvent(play_->copy.data->Track().Events()[play_->preSent], play_->preSent);
+  auto& events = play_->copy.data->Track().Events();
+  while (play_->preSent < firstNote) {
+    CMusicEvent& e = events[play_->preSent];
+    SendEvent(e, play_->preSent);
     ++play_->preSent;
-    Arm(kPreSendSpacingUs, false, true);
-    return;
+    if (e.status == ev::kSysEx || e.status == ev::kSysExContinuation) {
+      Arm(kPreSendSpacingUs, false, true);
+      return;
+    }
   }
-  play_->index = firstNote;
-  play_->originUs = ports_.clock->NowUs();
-  Arm(play_->timeline.dueUs[firstNote], false, false);
+  StartTimedPart(false);
 }
 
 void CPlayer::OnTimer() {
@@ -251,8 +257,11 @@ void CPlayer::FinishThread() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return !chainAlive_; });
   }
-  if (!stop_.load() && play_->end) play_->end();
-  // The chain has ended, so no timer uses the device any more.
+  const bool ranToEnd = !stop_.load();
+  if (ranToEnd && play_->end) play_->end();
+  // The chain has ended, so no timer uses the device any more. A stop silences at once; the
+  // end of the music lets its last notes ring out.
+  play_->device->CloseDevice(ranToEnd);
   play_->device.reset();
   {
     std::lock_guard lock(mutex_);
@@ -284,9 +293,10 @@ void CPlayer::StopChain() {
 void CPlayer::StopPlay() {
   if (IsIdle()) return;
   StopChain();
+  // The play thread has reset and closed the device before it went idle, so whatever opens
+  // next finds the port quiet; the user hears the stop's answer at once.
   WaitIdle(-1);
   if (thread_.joinable()) thread_.join();
-  ports_.clock->SleepMs(kStopSettleMs);
 }
 
 }  // namespace zentory

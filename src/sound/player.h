@@ -50,8 +50,8 @@ class CPlayer {
   // after 10 s it gives up with GENE 01000004.
   bool StartPlay(const CMidi0Data& song, EndCallback end, EventHook hook, bool skipLeadingBars);
   // Stops a running play: no more events are sent, the device is reset and closed, and the end
-  // callback is not called. Returns when the play thread is idle and one second more has passed
-  // on the clock. Does nothing when no play runs.
+  // callback is not called. Returns as soon as the play thread is idle, its device closed. Does
+  // nothing when no play runs.
   void StopPlay();
 
   // True when no play thread runs (its device closed).
@@ -66,6 +66,8 @@ class CPlayer {
   void Arm(std::int64_t delayUs, bool first, bool preSend);
   void OnTimer();
   void OnPreSendTimer();
+  // Time 0 is now: arms the timer of the first note.
+  void StartTimedPart(bool first);
   void DispatchMain();
   void SendEvent(CMusicEvent& event, std::size_t index);
   void EndChain();

@@ -50,6 +50,11 @@ TEST(ScriptKeys, LinesAreKeysDirectivesOrNothing) {
                             &error)
                 ->key,
             (ScriptKey{0x12, 0, 0, 1}));
+  auto at = ParseScriptLine(" @ \r", &error);
+  ASSERT_TRUE(at);
+  EXPECT_EQ(at->kind, ScriptLine::Kind::kKey);
+  EXPECT_EQ(at->key, (ScriptKey{0xC0, 0, 0, 0}));
+  EXPECT_EQ(ParseScriptLine("Shift+@", &error)->key, (ScriptKey{0xC0, 0, 1, 0}));
   EXPECT_FALSE(ParseScriptLine("@wait soon", &error));
   EXPECT_FALSE(ParseScriptLine("@open", &error));
   EXPECT_FALSE(ParseScriptLine("@dance", &error));

@@ -118,6 +118,14 @@ TEST(TextCodec, RoundTripsJapaneseAndLimitsWithoutSplitting) {
   EXPECT_EQ(Cp932ToUtf8(Utf8ToCp932("ｱｺｰｽﾃｨｯｸ ①")), "ｱｺｰｽﾃｨｯｸ ①");
   EXPECT_EQ(Utf8ToCp932Limited("あいう", 5), "\x82\xA0\x82\xA2");  // 4 bytes, not 5
   EXPECT_EQ(Utf8ToCp932Limited(std::string(300, 'a'), 254).size(), 254u);
+  // A cut that stays UTF-8 keeps what CP932 cannot hold, counted as the byte of its '?'.
+  EXPECT_EQ(Utf8CutToCp932Length("あいう", 5), "あい");
+  EXPECT_EQ(Utf8CutToCp932Length("a\xF0\x9F\x8E\xB5"
+                                 "bc",
+                                 3),
+            "a\xF0\x9F\x8E\xB5"
+            "b");
+  EXPECT_EQ(Utf8CutToCp932Length("\xF0\x9F\x8E\xB5", 254), "\xF0\x9F\x8E\xB5");
   // Broken input never fails.
   EXPECT_EQ(Cp932ToUtf8("A\x82"), "A\xEF\xBF\xBD");
   EXPECT_EQ(Utf8ToCp932("\xF0\x9F\x8E\xB5x"), "?x");

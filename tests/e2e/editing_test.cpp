@@ -31,24 +31,24 @@ TEST_F(Editing, StartAnnouncesTheNewSongAndChordsInsertOnReturn) {
 }
 
 TEST_F(Editing, MmlNoteValuesTiesDotsAndPerNoteValues) {
-  Keys("C 4 ^ 8 Return");  // a quarter tied to an eighth; the step is the tie's value
+  Keys("C 4 ^ 8 Return");  // a quarter tied to an eighth; the step is the whole tied value
   EXPECT_EQ(TrackNotes().back(), (std::vector<std::int64_t>{0, 60, 633, 127}));
-  EXPECT_EQ(Tick(), 240);
+  EXPECT_EQ(Tick(), 720);
   Keys("C 8 . Return");
-  EXPECT_EQ(TrackNotes().back(), (std::vector<std::int64_t>{240, 60, 316, 127}));
-  EXPECT_EQ(Tick(), 600);
+  EXPECT_EQ(TrackNotes().back(), (std::vector<std::int64_t>{720, 60, 316, 127}));
+  EXPECT_EQ(Tick(), 1080);
   Keys("C 4 , 5 0 Return");
-  EXPECT_EQ(TrackNotes().back(), (std::vector<std::int64_t>{600, 60, 240, 127}));
+  EXPECT_EQ(TrackNotes().back(), (std::vector<std::int64_t>{1080, 60, 240, 127}));
   Keys("L 8 C Return");
-  EXPECT_EQ(TrackNotes().back(), (std::vector<std::int64_t>{1080, 60, 211, 127}));
-  EXPECT_EQ(Tick(), 1320);
+  EXPECT_EQ(TrackNotes().back(), (std::vector<std::int64_t>{1560, 60, 211, 127}));
+  EXPECT_EQ(Tick(), 1800);
   Keys("L 4 Return L 8 Return");  // L committed before the step is taken
-  EXPECT_EQ(Tick(), 1320 + 480 + 240);
+  EXPECT_EQ(Tick(), 1800 + 480 + 240);
   Keys("L .");
   EXPECT_EQ(h.Session().Entry().noteValue, 360);  // dotted L with no digits: L * 1.5
   Keys("L 0 Return L 5 Return");
   EXPECT_EQ(h.Session().Entry().noteValue, 360);
-  EXPECT_EQ(Last(), "小節[2] 拍[2] 節[4]");
+  EXPECT_EQ(Last(), "小節[2] 拍[3] 節[4]");
   // Per-note gate, velocity and timing; empty fields keep the defaults.
   Keys("L 4 Home D , , 1 0 0 Return");
   EXPECT_EQ(TrackNotes()[1], (std::vector<std::int64_t>{0, 62, 422, 100}));
@@ -56,6 +56,68 @@ TEST_F(Editing, MmlNoteValuesTiesDotsAndPerNoteValues) {
   Keys("Home C VK_10 Shift+; - - Shift+. Return");
   EXPECT_EQ(h.Session().Entry().octave, 6);
   EXPECT_EQ(TrackNotes()[2][1], 59);
+}
+
+TEST_F(Editing, TiesStepByTheWholeTiedValue) {
+  // A half tied to an eighth, the tie itself dotted, and a tie of a tie: the next note starts
+  // when the tied one ends, and the gate keeps Q of each piece.
+  Keys("D 2 ^ 8 Return E Return");
+  EXPECT_EQ(TrackNotes()[0], (std::vector<std::int64_t>{0, 62, 844 + 211, 127}));
+  EXPECT_EQ(TrackNotes()[1][0], 1200);
+  Keys("Home Delete C ^ 8 ^ 1 6 Return");
+  EXPECT_EQ(Tick(), 480 + 240 + 120);
+  Keys("Home Delete C ^ 8 . Return");
+  EXPECT_EQ(Tick(), 480 + 360);
+  Keys("Home Delete C 4 ^ 8 , 5 0 Return");  // a per-note gate takes its share of the whole
+  EXPECT_EQ(TrackNotes()[0], (std::vector<std::int64_t>{0, 60, 360, 127}));
+}
+
+TEST_F(Editing, RestsMoveWithoutEntering) {
+  Keys("R");
+  EXPECT_EQ(Last(), "休符");
+  Keys("8");
+  EXPECT_EQ(Last(), "8");
+  Keys("Return");
+  EXPECT_EQ(Tick(), 240);
+  EXPECT_EQ(Last(), "小節[1] 拍[1] 節[3]");
+  EXPECT_TRUE(TrackNotes().empty());
+  Keys("R Return");  // no value typed: L
+  EXPECT_EQ(Tick(), 720);
+  Keys("Home R 4 . Return");
+  EXPECT_EQ(Tick(), 720);
+  Keys("Home R 4 ^ 1 6 Return");
+  EXPECT_EQ(Tick(), 600);
+  Keys("Home R 4 , ");
+  EXPECT_EQ(Last(), "入力ミス");
+  // A note letter after R drops the rest: the chord steps by its own value.
+  Keys("Escape Home R 2 C 8 E Return");
+  EXPECT_EQ(TrackNotes(), (Notes{{0, 60, 211, 127}, {0, 64, 422, 127}}));
+  EXPECT_EQ(Tick(), 480);
+  // A chord typed before R goes in and the rest follows it; a command drops a rest.
+  Keys("Home G 4 R 8 Return");
+  EXPECT_EQ(TrackNotes().back(), (std::vector<std::int64_t>{0, 67, 422, 127}));
+  EXPECT_EQ(Tick(), 720);
+  Keys("R 1 Down");
+  EXPECT_EQ(Tick(), 960);
+  Keys("Return");
+  EXPECT_EQ(Tick(), 1440);
+  EXPECT_EQ(TrackNotes().size(), 3u);
+  // On the rhythm channel R stays the ride cymbal.
+  Keys("Ctrl+F10 Home R Return");
+  EXPECT_EQ(TrackNotes(10), (Notes{{0, 51, 60, 127}}));
+}
+
+TEST_F(Editing, NotesOutsideTheMidiRangeAreRefusedAloud) {
+  Keys("O 1 1 C");
+  EXPECT_EQ(Last(), "C 音域外です。");
+  Keys("4 Return");
+  EXPECT_TRUE(TrackNotes().empty());
+  // Digits after a refused letter leave the chord typed before it alone.
+  Keys("Home O 1 0 G B 1 6 Return");
+  EXPECT_EQ(Last(), "小節[1] 拍[2] 節[1]");
+  EXPECT_EQ(TrackNotes(), (Notes{{0, 127, 422, 127}}));
+  Keys("O 1 1 R C 8 Return");  // the refused letter drops the rest too: L
+  EXPECT_EQ(Tick(), 960);
 }
 
 TEST_F(Editing, ParameterLettersClampAndReadOut) {
@@ -256,6 +318,35 @@ TEST_F(Editing, BarStepsFollowOddAndCutTimeSignatures) {
   EXPECT_EQ(Last(), "小節[1] 拍[1] 節[5]");
 }
 
+TEST_F(Editing, BarsFollowTimeSignaturesPastedOrDeletedInTheMasterTrack) {
+  using Marks = std::vector<std::vector<std::int64_t>>;
+  auto marks = [this] {
+    Marks out;
+    for (const TimeSignature& t : h.dialog->Position().timeSignatures) {
+      out.push_back({t.numerator, t.denominatorPower, t.startTick});
+    }
+    return out;
+  };
+  const std::uint8_t threeFour[] = {3, 2, 24, 8};
+  h.dialog->Song()->Track(0)->InsertEventAtTime(
+      1920, MakeMetaEvent(0, ev::kMetaTimeSignature, threeFour), CMidiTrack::kAfter);
+  // The bar holding the 3/4 is copied (with the 4/4 in force at its start) and pasted.
+  Keys("Ctrl+Shift+F12 Right Ctrl+M Right Ctrl+Shift+M Ctrl+C Right Ctrl+V");
+  EXPECT_EQ(Tick(), 5760);
+  EXPECT_EQ(marks(), (Marks{{4, 2, 0}, {3, 2, 1920}, {4, 2, 5760}, {3, 2, 5760}}));
+  Keys("Home Right Right");
+  EXPECT_EQ(Tick(), 1920 + 1440);
+  // Deleting a signature event takes it out of the bar arithmetic at once.
+  h.dialog->Position().tick = 5760;
+  Keys("Ctrl+Down");
+  ASSERT_TRUE(h.Track(0).Event(h.dialog->Position().eventIndex).IsMeta(ev::kMetaTimeSignature));
+  Keys("Delete");
+  EXPECT_EQ(Last(), "削除");
+  EXPECT_EQ(marks(), (Marks{{4, 2, 0}, {3, 2, 1920}, {3, 2, 5760}}));
+  Keys("Right");
+  EXPECT_EQ(Tick(), 5760 + 1440);
+}
+
 TEST_F(Editing, EventStepsAndTickSteps) {
   Keys("Ctrl+Down");
   EXPECT_EQ(h.dialog->Position().eventIndex, 0);
@@ -279,9 +370,12 @@ TEST_F(Editing, EventStepsAndTickSteps) {
   h.dialog->Position().tick = 1917;
   Keys("Ctrl+Alt+Right");
   EXPECT_EQ(Tick(), 1920);
-  h.dialog->Position().tick = 3840;  // past the end by bar steps: forward never goes back
+  h.dialog->Position().tick = 3840;  // past the end by bar steps: a tick step lands on the end
   Keys("Ctrl+Alt+Down");
-  EXPECT_EQ(Tick(), 3841);
+  EXPECT_EQ(Tick(), 1920);
+  h.dialog->Position().tick = 3840;
+  Keys("Ctrl+Alt+Left");
+  EXPECT_EQ(Tick(), 1920);
 }
 
 TEST_F(Editing, MarkerSteps) {

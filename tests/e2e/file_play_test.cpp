@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "base/general.h"
+#include "base/text_codec.h"
 #include "support/dialog_harness.h"
 
 namespace zentory {
@@ -82,6 +83,22 @@ TEST_F(FilePlay, MarkersAreInsertedAndFound) {
   EXPECT_EQ(h.dialog->Position().endTick, 3840);
   Keys("Home PageDown");
   EXPECT_EQ(Last(), "小節[3] 拍[1] 節[1] サビ");
+  // An emoji has no CP932 form: the announcement says what was stored, and that it changed.
+  h.dialogs.answers.push_back(
+      "サビ\xF0\x9F\x8E\xB8"
+      "2");
+  Keys("Ctrl+Alt+M");
+  EXPECT_EQ(Last(),
+            "小節[3] 拍[1] 節[1]にマーカー「サビ?2」を挿入しました。"
+            "保存できない文字は疑問符に置き換えました。");
+  std::vector<std::string> markers;
+  for (const CMusicEvent& e : h.Track(0).Events()) {
+    if (e.IsMeta(ev::kMetaMarker)) {
+      markers.push_back(Cp932ToUtf8(
+          std::string_view(reinterpret_cast<const char*>(e.Data().data()), e.DataLength())));
+    }
+  }
+  EXPECT_EQ(markers, (std::vector<std::string>{"サビ", "サビ?2"}));
 }
 
 TEST_F(FilePlay, TrackAndChannelSteps) {
@@ -117,8 +134,10 @@ TEST_F(FilePlay, PlayKeysStartAndStopAndRangePlayNeedsMarks) {
   Keys("Home Space");
   ASSERT_TRUE(h.dialog->PlaybackActive());
   EXPECT_EQ(h.dialog->MidiOut(), nullptr);  // the editor's device is closed during a play
+  const std::int64_t keyMs = h.clock.NowMs();
   Keys("Space");
   EXPECT_EQ(Last(), "再生が終了しました。");
+  EXPECT_LT(h.clock.NowMs() - keyMs, 150);  // the stop is answered at once
   EXPECT_FALSE(h.dialog->PlaybackActive());
   EXPECT_NE(h.dialog->MidiOut(), nullptr);
 }

@@ -126,7 +126,7 @@ TEST_F(ValueEntry, EscapeLeavesTheSongAndTheUndoSlotAlone) {
   EXPECT_EQ(Tempos(), (Rows{{0, 0x51, 500000}}));
 }
 
-TEST_F(ValueEntry, KeySignaturesFromTheTableElseCMajor) {
+TEST_F(ValueEntry, KeySignaturesFromTheTableOnly) {
   Keys("Ctrl+K");
   EXPECT_EQ(Last(),
             "キーを示すAからGと#やbの文字に続けて、マイナーキーの場合はMを入力してから、"
@@ -137,12 +137,21 @@ TEST_F(ValueEntry, KeySignaturesFromTheTableElseCMajor) {
   Keys("Right Right Ctrl+K B Shift+B Return");
   EXPECT_EQ(Last(), "小節[3] 拍[1] 節[1]の調号をBbにしました。");
   EXPECT_EQ(KeySignatures(), (Rows{{0, 3, 1}, {3840, -2, 0}}));
-  Keys("Ctrl+K C M Shift+3 Return");  // Cm# is not in the table
-  EXPECT_EQ(Last(), "小節[3] 拍[1] 節[1]の調号をCにしました。");
-  Keys("Ctrl+K E Backspace A Shift+B M Return");
+  // Cm# is not in the table: nothing changes, the typed text goes and the entry stays open.
+  Keys("Ctrl+K C M Shift+3 Return");
+  EXPECT_EQ(Last(), "その調は分かりません。もう一度入力してエンターキーを押してください。");
+  EXPECT_EQ(KeySignatures(), (Rows{{0, 3, 1}, {3840, -2, 0}}));
+  Keys("Return");
+  EXPECT_EQ(Last(), "その調は分かりません。もう一度入力してエンターキーを押してください。");
+  Keys("E Backspace A Shift+B M Return");
   EXPECT_EQ(Last(), "小節[3] 拍[1] 節[1]の調号をAbmにしました。");
   EXPECT_EQ(KeySignatures(), (Rows{{0, 3, 1}, {3840, -7, 1}}));
   EXPECT_TRUE(h.Track(0).Events().back().IsEndOfTrack());
+  Keys("Ctrl+K B B Return Escape");
+  EXPECT_EQ(Last(), "入力操作をキャンセルしました。");
+  EXPECT_EQ(KeySignatures(), (Rows{{0, 3, 1}, {3840, -7, 1}}));
+  Keys("Ctrl+Z");  // the refused try took no undo snapshot of its own
+  EXPECT_EQ(KeySignatures(), (Rows{{0, 3, 1}, {3840, -2, 0}}));
 }
 
 TEST_F(ValueEntry, PanIsClampedSentAndStoredAtTheTick) {

@@ -18,6 +18,9 @@ class IMidiPort {
   virtual bool SysEx(std::span<const std::uint8_t> data) = 0;
   // Silences every channel (all notes off, controllers reset).
   virtual bool Reset() = 0;
+  // The reset after a play that ran to its end: the notes are released and may ring out as the
+  // music would. By default the same as Reset.
+  virtual bool ResetAfterEnd() { return Reset(); }
   // The messages sent from now on are due at DUEUS on the clock's microsecond time line
   // (IClock::NowUs); -1 means at once. A port that can place a message at its exact time (a
   // software synth rendering ahead) does so; the others send when asked.

@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
@@ -18,6 +19,13 @@ constexpr const char* kSoundFonts[] = {
 };
 constexpr const char* kDeviceName = "内蔵シンセサイザー (FluidSynth)";
 constexpr std::int64_t kUnset = std::numeric_limits<std::int64_t>::min();
+// A velocity-100 piano note is brought to this RMS level, 4 dB under an announcement of the
+// embedded voice at full volume (about -21 dBFS): the voice stays on top of a song, and a note
+// is not lost under the voice, whichever SoundFont is loaded (their levels differ by 15 dB).
+constexpr double kNoteRmsTarget = 0.056;  // -25 dBFS
+constexpr int kProbeMs = 500;
+constexpr float kMinGain = 0.05f;
+constexpr float kMaxGain = 5.0f;
 
 // FluidSynth's own chatter would land on the program's standard error between our lines.
 void QuietLog(int, const char*, void*) {}
@@ -29,22 +37,28 @@ class CFluidPort : public IMidiPort {
     const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(message),
                                    static_cast<std::uint8_t>(message >> 8),
                                    static_cast<std::uint8_t>(message >> 16)};
-    synth_.Enqueue(Frame(), bytes, 3);
+    synth_.Enqueue(Frame(), bytes, 3, this);
     return true;
   }
   bool SysEx(std::span<const std::uint8_t> data) override {
     if (data.empty()) return false;
-    synth_.Enqueue(Frame(), data.data(), data.size());
+    synth_.Enqueue(Frame(), data.data(), data.size(), this);
     return true;
   }
   bool Reset() override {
-    // All notes off and controllers reset on every channel; notes fade as they would when
-    // released, so a stop does not click.
+    // Notes queued ahead of the audio would otherwise sound after the reset, with no note-off
+    // ever to follow.
+    synth_.ResetFrom(this);
+    return true;
+  }
+  bool ResetAfterEnd() override {
+    // Every note-on of the music has its note-off queued behind it: the notes are released and
+    // their release and reverb ring out, as at the end of a piece.
     for (std::uint8_t ch = 0; ch < 16; ++ch) {
       const std::uint8_t notesOff[3] = {static_cast<std::uint8_t>(0xB0 | ch), 123, 0};
       const std::uint8_t controllers[3] = {static_cast<std::uint8_t>(0xB0 | ch), 121, 0};
-      synth_.Enqueue(-1, notesOff, 3);
-      synth_.Enqueue(-1, controllers, 3);
+      synth_.Enqueue(-1, notesOff, 3, this);
+      synth_.Enqueue(-1, controllers, 3, this);
     }
     return true;
   }
@@ -114,7 +128,28 @@ bool CFluidSynth::Start(int rate, const std::string& soundFont) {
     return false;
   }
   h_ = std::move(h);
+  BalanceGain();
   return true;
+}
+
+void CFluidSynth::BalanceGain() {
+  fluid_synth_t* s = h_->synth;
+  const int frames = rate_ * kProbeMs / 1000;
+  std::vector<float> probe(2 * static_cast<std::size_t>(std::max(frames, kFluidBlockFrames)));
+  fluid_synth_program_change(s, 0, 0);
+  fluid_synth_noteon(s, 0, 60, 100);
+  fluid_synth_write_float(s, frames, probe.data(), 0, 2, probe.data(), 1, 2);
+  double sum = 0;
+  for (int i = 0; i < 2 * frames; ++i) sum += double{probe[i]} * probe[i];
+  const double rms = frames > 0 ? std::sqrt(sum / (2.0 * frames)) : 0.0;
+  if (rms > 0) {
+    const double gain = fluid_synth_get_gain(s) * kNoteRmsTarget / rms;
+    fluid_synth_set_gain(s, std::clamp(static_cast<float>(gain), kMinGain, kMaxGain));
+  }
+  // Nothing of the probe may reach the first block the program renders.
+  Silence();
+  fluid_synth_write_float(s, kFluidBlockFrames, probe.data(), 0, 2, probe.data(), 1, 2);
+  fluid_synth_program_change(s, 0, 0);
 }
 
 std::vector<std::string> CFluidSynth::DeviceNames() { return {kDeviceName}; }
@@ -131,9 +166,16 @@ std::int64_t CFluidSynth::FrameOf(std::int64_t dueUs, std::int64_t* offset) cons
   return frame + *offset;
 }
 
-void CFluidSynth::Enqueue(std::int64_t frame, const std::uint8_t* bytes, std::size_t count) {
+void CFluidSynth::Enqueue(std::int64_t frame, const std::uint8_t* bytes, std::size_t count,
+                          const void* owner) {
   std::lock_guard lock(mutex_);
-  queue_.push_back(Pending{frame, std::vector<std::uint8_t>(bytes, bytes + count)});
+  queue_.push_back(Pending{frame, std::vector<std::uint8_t>(bytes, bytes + count), owner});
+}
+
+void CFluidSynth::ResetFrom(const void* owner) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(queue_, [owner](const Pending& p) { return p.owner == owner; });
+  queue_.push_back(Pending{-1, {}, owner, true});
 }
 
 void CFluidSynth::Apply(const std::vector<std::uint8_t>& b) {
@@ -158,6 +200,7 @@ void CFluidSynth::Apply(const std::vector<std::uint8_t>& b) {
       if (d2 == 0) {
         fluid_synth_noteoff(s, ch, d1);
       } else {
+        RestoreReverb();
         fluid_synth_noteon(s, ch, d1, d2);
       }
       break;
@@ -186,6 +229,68 @@ void CFluidSynth::Write(float* stereo, int from, int to) {
   fluid_synth_write_float(h_->synth, to - from, stereo + 2 * from, 0, 2, stereo + 2 * from, 1, 2);
 }
 
+void CFluidSynth::WriteFading(float* stereo, int from, int to) {
+  while (fadeLeft_ > 0 && from < to) {
+    // A short linear fade, then silence for one of FluidSynth's blocks: it renders ahead in
+    // blocks of 64 frames, so what it has already made of the voices still comes out after
+    // they are switched off. A cut from full level would click.
+    const int ramp = fadeLeft_ - kFluidBlockFrames;
+    const int n = std::min(to - from, ramp > 0 ? ramp : fadeLeft_);
+    Write(stereo, from, from + n);
+    for (int k = 0; k < n; ++k) {
+      const float gain =
+          ramp > 0 ? static_cast<float>(ramp - k) / static_cast<float>(fadeTotal_) : 0.0f;
+      stereo[2 * (from + k)] *= gain;
+      stereo[2 * (from + k) + 1] *= gain;
+    }
+    fadeLeft_ -= n;
+    from += n;
+    if (ramp > 0 && fadeLeft_ == kFluidBlockFrames) Silence();
+  }
+  Write(stereo, from, to);
+  if (reverbMutedFrames_ > 0) {
+    reverbMutedFrames_ -= to - from;
+    if (reverbMutedFrames_ <= 0) RestoreReverb();
+  }
+}
+
+void CFluidSynth::Limit(float* stereo, int frames) {
+  // The balanced gain leaves a dense passage room to pass full scale, where the mix would cut
+  // its peaks off hard: the level comes down at once before a peak and back over 100 ms.
+  const float release = 1.0f / (0.1f * static_cast<float>(rate_));
+  for (int i = 0; i < frames; ++i) {
+    float& l = stereo[2 * i];
+    float& r = stereo[2 * i + 1];
+    const float peak = std::max(std::fabs(l), std::fabs(r));
+    if (peak * limiterGain_ > kLimiterCeiling) limiterGain_ = kLimiterCeiling / peak;
+    l *= limiterGain_;
+    r *= limiterGain_;
+    limiterGain_ = std::min(1.0f, limiterGain_ + (1.0f - limiterGain_) * release);
+  }
+}
+
+void CFluidSynth::Silence() {
+  fluid_synth_t* s = h_->synth;
+  fluid_synth_all_sounds_off(s, -1);
+  for (int ch = 0; ch < 16; ++ch) fluid_synth_cc(s, ch, 121, 0);  // reset all controllers
+  // The reverb's delay lines still ring for a second or more at about -55 dBFS; with its level
+  // at 0 they die away unheard. The next note brings the level back (its own sound covers what
+  // is left), or the tail's time runs out.
+  if (reverbMutedFrames_ <= 0) {
+    double level = 0;
+    if (fluid_synth_get_reverb_group_level(s, 0, &level) == FLUID_OK) reverbLevel_ = level;
+    fluid_synth_set_reverb_group_level(s, -1, 0.0);
+  }
+  reverbMutedFrames_ = rate_ * kReverbRestMs / 1000;
+}
+
+void CFluidSynth::RestoreReverb() {
+  if (reverbLevel_ < 0) return;
+  fluid_synth_set_reverb_group_level(h_->synth, -1, reverbLevel_);
+  reverbLevel_ = -1;
+  reverbMutedFrames_ = 0;
+}
+
 void CFluidSynth::Render(float* stereo, int frames) {
   if (!h_ || frames <= 0) {
     std::fill(stereo, stereo + 2 * std::max(frames, 0), 0.0f);
@@ -205,13 +310,33 @@ void CFluidSynth::Render(float* stereo, int frames) {
     return std::max(a.frame, start) < std::max(b.frame, start);
   });
   int at = 0;
-  for (const Pending& p : taken_) {
-    const int frame = static_cast<int>(std::clamp<std::int64_t>(p.frame - start, at, frames));
-    Write(stereo, at, frame);
-    at = frame;
-    Apply(p.bytes);
+  std::size_t next = 0;
+  for (; next < taken_.size(); ++next) {
+    const Pending& p = taken_[next];
+    std::int64_t frame = std::clamp<std::int64_t>(p.frame - start, at, frames);
+    // Nothing is applied during a reset's fade: it would be wiped out at its end.
+    frame = std::max<std::int64_t>(frame, at + fadeLeft_);
+    if (frame >= frames && fadeLeft_ > 0) break;
+    WriteFading(stereo, at, static_cast<int>(frame));
+    at = static_cast<int>(frame);
+    if (p.reset) {
+      if (fadeLeft_ == 0) {
+        fadeTotal_ = std::max(rate_ * kResetFadeMs / 1000, 1);
+        fadeLeft_ = fadeTotal_ + kFluidBlockFrames;
+      }
+    } else {
+      Apply(p.bytes);
+    }
   }
-  Write(stereo, at, frames);
+  WriteFading(stereo, at, frames);
+  Limit(stereo, frames);
+  if (next < taken_.size()) {
+    // Held back by the fade: first in the next block, in their order.
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = next; i < taken_.size(); ++i) taken_[i].frame = -1;
+    queue_.insert(queue_.begin(), std::make_move_iterator(taken_.begin() + next),
+                  std::make_move_iterator(taken_.end()));
+  }
   rendered_.store(end);
 }
 

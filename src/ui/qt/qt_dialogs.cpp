@@ -90,8 +90,8 @@ CTextInputDialog::CTextInputDialog(QWidget* parent) : QDialog(parent) {
 
 void CTextInputDialog::accept() {
   const QByteArray utf8 = edit_->text().toUtf8();
-  text_ = Cp932ToUtf8(
-      Utf8ToCp932Limited(std::string_view(utf8.constData(), utf8.size()), kTextInputMaxBytes));
+  // Characters CP932 cannot hold stay as typed, so the command can say they were not kept.
+  text_ = Utf8CutToCp932Length(std::string_view(utf8.constData(), utf8.size()), kTextInputMaxBytes);
   QDialog::accept();
 }
 
