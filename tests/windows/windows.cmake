@@ -38,3 +38,10 @@ if(TARGET zentory-smf AND ZENTORY_REFERENCE_SMF AND EXISTS /usr/bin/python3)
                    ${CMAKE_SOURCE_DIR}/../shared/testdata ${CMAKE_CURRENT_BINARY_DIR}/smf_same)
   set_tests_properties(smf_same_as_linux PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77)
 endif()
+
+if(TARGET zentory AND TARGET zentory-smf)
+  add_test(NAME windows_tool_runs
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/tool_runs.sh ${_wine_run}
+                   $<TARGET_FILE:zentory> $<TARGET_FILE:zentory-smf>)
+  set_tests_properties(windows_tool_runs PROPERTIES TIMEOUT 120)
+endif()
