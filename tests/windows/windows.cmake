@@ -4,7 +4,7 @@
 
 # The Win32 backends against fakes of the system calls.
 if(TARGET zentory_backend_win32)
-  zentory_test_suite(zentory_tests_win32 platform_win32 zentory_backend_win32)
+  zentory_test_suite(zentory_tests_win32 platform_win32 zentory_backend_win32 zentory_wiring)
 endif()
 
 set(_wine_run ${CMAKE_SOURCE_DIR}/scripts/wine-run)
