@@ -27,8 +27,8 @@ target_link_libraries(zentory PRIVATE zentory_app zentory_fakes ${ZENTORY_BACKEN
                       zentory_console zentory_warnings)
 target_compile_definitions(zentory PRIVATE ${ZENTORY_BACKEND_DEFS})
 
-# The timer service's lateness (bench/win32_timer_bench.cpp); a program that prints figures.
-if(TARGET zentory_backend_win32 AND EXISTS ${CMAKE_SOURCE_DIR}/bench/win32_timer_bench.cpp)
-  add_executable(zentory_win32_timer_bench ${CMAKE_SOURCE_DIR}/bench/win32_timer_bench.cpp)
+# The timer service's lateness (bench/win32/timer_bench.cpp); a program that prints figures.
+if(TARGET zentory_backend_win32 AND EXISTS ${CMAKE_SOURCE_DIR}/bench/win32/timer_bench.cpp)
+  add_executable(zentory_win32_timer_bench ${CMAKE_SOURCE_DIR}/bench/win32/timer_bench.cpp)
   target_link_libraries(zentory_win32_timer_bench PRIVATE zentory_backend_win32 zentory_warnings)
 endif()

@@ -1,6 +1,6 @@
 // The waitable-timer service keeps the timer thread's promises: due order, and a cancel that
 // means the callback has not run and never will. How close to their time timers fire is measured
-// by bench/win32_timer_bench.cpp, not here.
+// by bench/win32/timer_bench.cpp, not here.
 #include "platform/win32/waitable_timer.h"
 
 #include <gtest/gtest.h>
