@@ -2,7 +2,8 @@
 // character CP932 cannot hold are replaced one at a time, as the iconv codec does: the whole-text
 // conversion is tried first and a text with a fault is taken apart character by character.
 // WC_NO_BEST_FIT_CHARS keeps Windows from writing a look-alike (a plain 'a' for 'à') in place of
-// a character it cannot encode.
+// a character it cannot encode. The single bytes 0x80, 0xA0 and 0xFD..0xFF, which Windows maps to
+// U+0080 and private-use characters, are not CP932 characters for the program on any system.
 #include <windows.h>
 
 #include <algorithm>
@@ -24,6 +25,16 @@ bool IsAscii(std::string_view s) {
 }
 
 bool IsCp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// The characters Windows alone gives the unassigned single bytes.
+bool IsWindowsOnly(wchar_t c) { return c == 0x80 || (c >= 0xF8F0 && c <= 0xF8F3); }
+
+bool HasWindowsOnly(const std::wstring& wide) {
+  for (wchar_t c : wide) {
+    if (IsWindowsOnly(c)) return true;
+  }
+  return false;
+}
 
 // Strict decoding of BYTES in CODEPAGE; false when they are not valid there.
 bool Decode(UINT codePage, std::string_view bytes, std::wstring& out) {
@@ -51,6 +62,7 @@ std::string ToUtf8(const std::wstring& wide) {
 bool EncodeCp932(const std::wstring& wide, std::string& out) {
   out.clear();
   if (wide.empty()) return true;
+  if (HasWindowsOnly(wide)) return false;
   BOOL usedDefault = FALSE;
   const int n = WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(),
                                     static_cast<int>(wide.size()), nullptr, 0, "?", &usedDefault);
@@ -72,13 +84,13 @@ std::size_t Utf8Length(unsigned char lead) {
 std::string Cp932ToUtf8(std::string_view cp932) {
   if (IsAscii(cp932)) return std::string(cp932);
   std::wstring wide;
-  if (Decode(kCp932, cp932, wide)) return ToUtf8(wide);
+  if (Decode(kCp932, cp932, wide) && !HasWindowsOnly(wide)) return ToUtf8(wide);
   std::string out;
   std::wstring one;
   for (std::size_t i = 0; i < cp932.size();) {
     const auto lead = static_cast<unsigned char>(cp932[i]);
     const std::size_t width = IsCp932Lead(lead) && i + 1 < cp932.size() ? 2 : 1;
-    if (Decode(kCp932, cp932.substr(i, width), one)) {
+    if (Decode(kCp932, cp932.substr(i, width), one) && !HasWindowsOnly(one)) {
       out += ToUtf8(one);
       i += width;
     } else {
