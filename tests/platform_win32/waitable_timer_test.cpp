@@ -11,6 +11,10 @@
 namespace zentory {
 namespace {
 
+// Every test runs on the high-resolution timer and on the fallback with the system timer raised.
+class WaitableTimerService : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(BothTimers, WaitableTimerService, ::testing::Values(true, false));
+
 // Waits up to two seconds for CONDITION.
 template <typename F>
 bool WaitFor(F condition) {
@@ -22,8 +26,11 @@ bool WaitFor(F condition) {
   return true;
 }
 
-TEST(WaitableTimerService, FiresInDueOrderAndNeverEarly) {
-  CWaitableTimerService timers;
+TEST_P(WaitableTimerService, FiresInDueOrderAndNeverEarly) {
+  CWaitableTimerService timers(GetParam());
+  if (!GetParam()) {
+    EXPECT_FALSE(timers.HighResolution());
+  }
   CWin32Clock clock;
   std::mutex m;
   std::vector<int> order;
@@ -48,8 +55,8 @@ TEST(WaitableTimerService, FiresInDueOrderAndNeverEarly) {
   for (std::int64_t l : late) EXPECT_GE(l, 0);
 }
 
-TEST(WaitableTimerService, CancelMeansNeverRunsAndWaitsForARunningCallback) {
-  CWaitableTimerService timers;
+TEST_P(WaitableTimerService, CancelMeansNeverRunsAndWaitsForARunningCallback) {
+  CWaitableTimerService timers(GetParam());
   std::atomic<bool> ran{false};
   const TimerId pending = timers.StartOneShot(50, [&] { ran = true; });
   ASSERT_NE(pending, 0u);
@@ -69,8 +76,8 @@ TEST(WaitableTimerService, CancelMeansNeverRunsAndWaitsForARunningCallback) {
   EXPECT_FALSE(ran.load());
 }
 
-TEST(WaitableTimerService, CallbacksStartAndCancelTimersAndAnEarlierTimerWakesTheThread) {
-  CWaitableTimerService timers;
+TEST_P(WaitableTimerService, CallbacksStartAndCancelTimersAndAnEarlierTimerWakesTheThread) {
+  CWaitableTimerService timers(GetParam());
   std::atomic<int> chain{0};
   std::atomic<bool> cancelledRan{false};
   std::function<void()> step = [&] {
@@ -93,10 +100,10 @@ TEST(WaitableTimerService, CallbacksStartAndCancelTimersAndAnEarlierTimerWakesTh
   EXPECT_FALSE(cancelledRan.load());
 }
 
-TEST(WaitableTimerService, DestructionDropsPendingTimers) {
+TEST_P(WaitableTimerService, DestructionDropsPendingTimers) {
   std::atomic<bool> ran{false};
   {
-    CWaitableTimerService timers;
+    CWaitableTimerService timers(GetParam());
     timers.StartOneShot(30, [&] { ran = true; });
   }
   Sleep(60);

@@ -28,9 +28,11 @@ void CWin32Clock::SleepMs(std::int64_t ms) {
   if (ms > 0) Sleep(static_cast<DWORD>(ms));
 }
 
-CWaitableTimerService::CWaitableTimerService() {
-  timer_ = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
-                                  TIMER_ALL_ACCESS);
+CWaitableTimerService::CWaitableTimerService(bool highResolution) {
+  if (highResolution) {
+    timer_ = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                    TIMER_ALL_ACCESS);
+  }
   highResolution_ = timer_ != nullptr;
   if (!timer_) {
     timer_ = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);

@@ -33,7 +33,8 @@ class CWin32Clock : public IClock {
 
 class CWaitableTimerService : public ITimerService {
  public:
-  CWaitableTimerService();
+  // HIGHRESOLUTION false takes the fallback at once (tests and the benchmark measure both).
+  explicit CWaitableTimerService(bool highResolution = true);
   ~CWaitableTimerService() override;  // drops pending timers, waits for a running callback
   CWaitableTimerService(const CWaitableTimerService&) = delete;
   CWaitableTimerService& operator=(const CWaitableTimerService&) = delete;
