@@ -282,9 +282,18 @@ class CScriptMessageBox : public IMessageBox {
 };
 
 constexpr std::int64_t kPlayEndStepMs = 10;
+constexpr std::int64_t kPlayEndWaitMs = 2000;
 
 void DrainPosts(CScriptPost& post, CMainDialog& dialog) {
   while (auto message = post.Take()) dialog.OnPosted(*message);
+}
+
+// A play whose last event went out during a line (a wait) tells its end from its own thread; the
+// next key waits for that, so the end is announced before what the key does, on every run.
+void SettleEndedPlay(CMainDialog& dialog) {
+  if (!dialog.PlaybackActive()) return;
+  CPlayer& player = dialog.Playback()->Player();
+  if (!player.IsPlaying()) player.WaitIdle(kPlayEndWaitMs);
 }
 
 }  // namespace
@@ -343,6 +352,7 @@ int RunScript(std::istream& script, std::string_view name, const ScriptEnvironme
           dialogs.Push(std::move(*parsed));
           break;
       }
+      SettleEndedPlay(dialog);
       DrainPosts(post, dialog);
     }
     // A play still running goes on in the script's time until it has ended, so the message log
