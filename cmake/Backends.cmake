@@ -77,6 +77,7 @@ zentory_backend(alsa_mixer alsa_mixer alsa)
 
 # The front ends start the backends through one place, so both degrade the same way.
 file(GLOB _wiring_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/wiring/*.cpp)
+zentory_platform_sources(_wiring_srcs)
 add_library(zentory_wiring STATIC ${_wiring_srcs})
 target_include_directories(zentory_wiring PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(zentory_wiring PUBLIC zentory_app ${ZENTORY_BACKEND_LIBS} PRIVATE zentory_warnings)
@@ -102,7 +103,8 @@ endif()
 file(GLOB _main_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/main*.cpp)
 if(_main_srcs)
   add_executable(zentory ${_main_srcs})
-  target_link_libraries(zentory PRIVATE zentory_app zentory_fakes ${ZENTORY_BACKEND_LIBS} zentory_warnings)
+  target_link_libraries(zentory PRIVATE zentory_app zentory_fakes ${ZENTORY_BACKEND_LIBS}
+                        zentory_console zentory_warnings)
   target_compile_definitions(zentory PRIVATE ${ZENTORY_BACKEND_DEFS})
 endif()
 

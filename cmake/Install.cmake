@@ -5,7 +5,12 @@
 # from GNUInstallDirs, so that an installed copy always finds its data.
 set(ZENTORY_DATA_FILES ${CMAKE_SOURCE_DIR}/res/menu.wav)
 
-set(_zentory_data_dir ${CMAKE_BINARY_DIR}/share/zentory)
+if(WIN32)
+  # On Windows the data folder is "data" beside the .exe.
+  set(_zentory_data_dir ${CMAKE_BINARY_DIR}/data)
+else()
+  set(_zentory_data_dir ${CMAKE_BINARY_DIR}/share/zentory)
+endif()
 set(_zentory_data_outputs "")
 foreach(_file ${ZENTORY_DATA_FILES})
   get_filename_component(_name ${_file} NAME)

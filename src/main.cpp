@@ -11,6 +11,7 @@
 #include "app/app_texts.h"
 #include "app/script_front_end.h"
 #include "base/general.h"
+#include "platform/console/console.h"
 #include "platform/fakes/fakes.h"
 #include "platform/wiring/app_folders.h"
 #include "platform/wiring/backends.h"
@@ -149,7 +150,7 @@ int RunScriptMode(const Options& options, const FolderChoice& folders, const std
   env.dataDir = dataDir;
 
   if (options.script == "-") return RunScript(std::cin, "-", env, std::cout, std::cerr);
-  std::ifstream file(options.script, std::ios::binary);
+  std::ifstream file(PathFromUtf8(options.script), std::ios::binary);
   if (!file) {
     std::cerr << "zentory: " << options.script << ": " << texts::kScriptCannotOpen << '\n';
     return 2;
@@ -218,7 +219,8 @@ bool HasHelp(const std::vector<std::string>& args) {
 }
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv, argv + argc);
+  zentory::UseBinaryStandardStreams();
+  std::vector<std::string> args = zentory::CommandLineArgs(argc, argv);
   if (HasHelp(args)) {
     std::cout << zentory::texts::kCommandLineHelp;
     return 0;
@@ -229,7 +231,7 @@ int main(int argc, char** argv) {
     std::cerr << "zentory: " << folderError << '\n';
     return 2;
   }
-  const std::string dataDir = zentory::DataFolder(zentory::ExecutablePath(argv[0]));
+  const std::string dataDir = zentory::DataFolder(zentory::ExecutablePath(args[0].c_str()));
   if (HasMidiList(args)) return zentory::CSoundBackends::ListOutputs(std::cout);
   if (auto rc = RunReadingMode(args, folders)) return *rc;
   if (!HasScriptOption(args)) {

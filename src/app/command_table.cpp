@@ -153,7 +153,7 @@ void CKeyTable::AddMissingCommands() {
 void CKeyTable::Load(const std::string& path) {
   rows_ = BuiltInKeyAssignments();
   std::error_code ec;
-  bool present = std::filesystem::exists(path, ec) || ec;
+  bool present = std::filesystem::exists(PathFromUtf8(path), ec) || ec;
   if (!present) {
     // Only a missing file is created; an existing one is never replaced, even when unreadable.
     // The file holds the built-in rows alone, as every reader of it expects.

@@ -61,7 +61,8 @@ std::string CMainDialog::MenuSoundPath() const {
     // is reported rather than covered by ours.
     std::string own = JoinAppPath(platform_.appDir, "menu.wav");
     std::error_code ec;
-    if (std::filesystem::exists(own, ec) || ec || platform_.dataDir.empty()) return own;
+    const bool ownThere = std::filesystem::exists(PathFromUtf8(own), ec) || ec;
+    if (ownThere || platform_.dataDir.empty()) return own;
   }
   if (platform_.dataDir.empty()) return {};
   return JoinAppPath(platform_.dataDir, "menu.wav");

@@ -43,7 +43,7 @@ SettingsBlock DefaultSettings(int ratePosition, int volumePosition) {
 SettingsBlock LoadSettings(const std::string& path, int ratePosition, int volumePosition) {
   SettingsBlock block = DefaultSettings(ratePosition, volumePosition);
   std::error_code ec;
-  if (std::filesystem::exists(path, ec) || ec) {
+  if (std::filesystem::exists(PathFromUtf8(path), ec) || ec) {
     std::array<std::uint8_t, kSettingsBytes> bytes{};
     std::size_t bytesRead = 0;
     // ReadExact shows GENE 01000007 when the file cannot be opened and 0100000A when it is short.

@@ -1,15 +1,11 @@
 #include "base/general.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <system_error>
+
+#include "base/file_access.h"
 
 namespace zentory {
 
@@ -39,18 +35,6 @@ constexpr ErrorModule kGeneral("GENE", kGeneralMessages, "汎用処理でエラ�
 
 constexpr std::size_t kFixedReadCapacity = 0xF0000;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-File OpenForReading(const std::string& path) {
-  struct stat st {};
-  // fopen succeeds on a directory under glibc; a directory is not a readable file here.
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
-  return File(std::fopen(path.c_str(), "rb"));
-}
-
 std::size_t ReadInto(std::FILE* f, std::uint8_t* dst, std::size_t n) {
   std::size_t total = 0;
   while (total < n) {
@@ -61,48 +45,23 @@ std::size_t ReadInto(std::FILE* f, std::uint8_t* dst, std::size_t n) {
   return total;
 }
 
-// Writes DATA as the new file PATH with MODE and flushes it to the disk.
-bool WriteAndSync(const std::string& path, std::span<const std::uint8_t> data, mode_t mode) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) return false;
-  bool ok = true;
-  for (std::size_t done = 0; ok && done < data.size();) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<std::size_t>(n);
-  }
-  ok = ::fsync(fd) == 0 && ok;
-  return ::close(fd) == 0 && ok;
-}
-
-void SyncFolder(const std::filesystem::path& folder) {
-  const std::string name = folder.empty() ? "." : folder.string();
-  const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);  // the rename is done; a folder that cannot be synced changes nothing about it
-  ::close(fd);
-}
-
 }  // namespace
 
 const ErrorModule& GeneralModule() { return kGeneral; }
 
 int GeneralError(ErrorCode code) { return kGeneral.Report(code); }
 
-bool FileExists(const std::string& path) { return OpenForReading(path) != nullptr; }
+bool FileExists(const std::string& path) { return file_access::OpenForReading(path) != nullptr; }
 
 std::uint32_t GetFileSize32(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return 0;
-  auto size = static_cast<std::uint64_t>(st.st_size);
+  const std::uint64_t size = file_access::FileSize(path);
   if (size > 0xFFFFFFFFull) GeneralError(gene::kFileSize);
   return static_cast<std::uint32_t>(size);
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t capacity) {
   out.clear();
-  File f = OpenForReading(path);
+  file_access::File f = file_access::OpenForReading(path);
   if (!f) {
     ShowMessageBox(path);
     GeneralError(gene::kCannotOpen);
@@ -124,7 +83,7 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
 
 bool ReadExact(const std::string& path, std::span<std::uint8_t> block, std::size_t* bytesRead) {
   if (bytesRead) *bytesRead = 0;
-  File f = OpenForReading(path);
+  file_access::File f = file_access::OpenForReading(path);
   if (!f) {
     GeneralError(gene::kCannotOpen);
     return false;
@@ -136,34 +95,9 @@ bool ReadExact(const std::string& path, std::span<std::uint8_t> block, std::size
 }
 
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  // A symbolic link is written through: the file it points to gets the bytes and the link stays.
-  fs::path target = path;
-  if (fs::is_symlink(fs::symlink_status(target, ec))) {
-    const fs::path resolved = fs::weakly_canonical(target, ec);
-    if (!ec) target = resolved;
-  }
-  const fs::file_status status = fs::status(target, ec);
-  const bool exists = !ec && fs::exists(status);
-  // A file the user made read-only is not replaced, as a plain write to it would fail.
-  const bool readOnly =
-      exists && (status.permissions() & fs::perms::owner_write) == fs::perms::none;
-  bool ok = !readOnly && !(exists && fs::is_directory(status));
-  const std::string temp = target.string() + ".tmp~";
-  if (ok) {
-    const auto mode = exists ? static_cast<mode_t>(status.permissions() & fs::perms::mask) : 0666;
-    ok = WriteAndSync(temp, data, mode);
-    // The new file takes the old one's place only once its bytes are on the disk, and the
-    // folder is synced after the rename: a power cut leaves the old file or the new one.
-    ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
-    if (ok) SyncFolder(target.parent_path());
-  }
-  if (!ok) {
-    std::remove(temp.c_str());
-    GeneralError(gene::kCannotOpen);
-  }
-  return ok;
+  if (file_access::ReplaceWholeFile(path, data)) return true;
+  GeneralError(gene::kCannotOpen);
+  return false;
 }
 
 std::string CurrentAppDir() {
@@ -173,14 +107,15 @@ std::string CurrentAppDir() {
     GeneralError(gene::kNoCurrentDir);
     return {};
   }
-  return cwd.string();
+  return Utf8FromPath(cwd);
 }
 
 std::string JoinAppPath(const std::string& appDir, const std::string& name) {
   if (appDir.empty()) return name;
   char last = appDir.back();
   if (last == '/' || last == '\\') return appDir + name;
-  return appDir + "/" + name;
+  // The system's own separator: a Windows path reads "C:\Zentory\setup.ini", not a mix.
+  return appDir + static_cast<char>(std::filesystem::path::preferred_separator) + name;
 }
 
 }  // namespace zentory

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <vector>
@@ -59,7 +60,13 @@ bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data)
 // cannot be had.
 std::string CurrentAppDir();
 
-// appDir + "\" + name, without a doubled separator when appDir is a root.
+// Paths are UTF-8 inside the program. These turn one into the system's own form and back; a
+// sequence that is not UTF-8 never throws (it becomes U+FFFD where the system needs Unicode).
+std::filesystem::path PathFromUtf8(const std::string& utf8);
+std::string Utf8FromPath(const std::filesystem::path& path);
+
+// appDir + the system's separator ("\" on Windows, "/" elsewhere) + name, without a doubled
+// separator when appDir is a root.
 std::string JoinAppPath(const std::string& appDir, const std::string& name);
 
 // Little-endian 32-bit fields of the flat records (setup.ini, shortcut.dat).

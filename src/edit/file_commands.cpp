@@ -1,6 +1,7 @@
 // Loading and saving the song through the file dialogs, and inserting a typed marker.
 #include <filesystem>
 
+#include "base/general.h"
 #include "base/text_codec.h"
 #include "base/text_format.h"
 #include "edit/edit_session.h"
@@ -18,8 +19,8 @@ constexpr const char* kSmfFilter = "SMF files|*.mid|";
 
 std::string FullPath(const std::string& path) {
   std::error_code ec;
-  std::filesystem::path full = std::filesystem::absolute(path, ec);
-  return ec ? path : full.lexically_normal().string();
+  std::filesystem::path full = std::filesystem::absolute(PathFromUtf8(path), ec);
+  return ec ? path : Utf8FromPath(full.lexically_normal());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "base/error_report.h"
+#include "base/general.h"
 #include "sound/sound_errors.h"
 #include "sound/wave_file.h"
 
@@ -66,7 +67,7 @@ int CWavePlayer::StartSound(int slot, const std::string& path, int loop) {
   s->loop.store(loop != 0);
   if (s->open.load()) return 1;
 
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(PathFromUtf8(path), std::ios::binary);
   if (path.empty() || !file) {
     if (reportedPaths_.insert(path).second) {
       ShowMessageBox(path.empty() ? wave_texts::kFile : wave_texts::kCannotOpen);

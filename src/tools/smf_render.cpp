@@ -13,6 +13,11 @@ namespace zentory {
 
 namespace {
 constexpr const char* kNoSynth = "zentory-smf: render: this build has no embedded synth\n";
+#if defined(ZENTORY_HAVE_FLUIDSYNTH)
+constexpr bool kHaveSynth = true;
+#else
+constexpr bool kHaveSynth = false;
+#endif
 }  // namespace
 
 std::vector<std::uint8_t> MakeWaveFile(const std::vector<std::int16_t>& pcm, int rate) {
@@ -68,6 +73,11 @@ bool RenderSongFile(const std::string& in, std::vector<std::int16_t>* pcm,
 }
 
 int RenderSmf(const std::string& in, const std::string& out) {
+  // A build without the synth cannot render anything: a usage error, not a bad file.
+  if (!kHaveSynth) {
+    std::fputs(kNoSynth, stderr);
+    return 2;
+  }
   std::vector<std::int16_t> pcm;
   if (!RenderSongFile(in, &pcm)) return 1;
   return WriteWholeFile(out, MakeWaveFile(pcm, kRenderRate)) ? 0 : 1;

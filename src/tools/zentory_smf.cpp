@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/text_codec.h"
+#include "platform/console/console.h"
 #include "song/event_names.h"
 #include "song/load_song.h"
 #include "song/smf_writer.h"
@@ -56,10 +58,13 @@ int Convert(const std::string& in, const std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string_view command = argc > 1 ? argv[1] : "";
-  if (command == "dump" && argc == 3) return Dump(argv[2]);
-  if (command == "convert" && argc == 4) return Convert(argv[2], argv[3]);
-  if (command == "render" && argc == 4) return zentory::RenderSmf(argv[2], argv[3]);
+  zentory::UseBinaryStandardStreams();
+  const std::vector<std::string> args = zentory::CommandLineArgs(argc, argv);
+  const std::size_t n = args.size();
+  const std::string_view command = n > 1 ? std::string_view(args[1]) : "";
+  if (command == "dump" && n == 3) return Dump(args[2]);
+  if (command == "convert" && n == 4) return Convert(args[2], args[3]);
+  if (command == "render" && n == 4) return zentory::RenderSmf(args[2], args[3]);
   std::fputs(kUsage, stderr);
   return 2;
 }

@@ -1,9 +1,8 @@
 // A fresh, empty folder for one test, removed with everything in it when the test ends.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,10 +11,20 @@ namespace zentory::test_support {
 
 class TempDir {
  public:
+  // A name nobody else holds: create_directory makes the folder only when it was not there.
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zentory-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::filesystem::path candidate =
+          base / ("zentory-test-" + std::to_string(random()) + std::to_string(attempt));
+      if (std::filesystem::create_directory(candidate)) {
+        std::filesystem::permissions(candidate, std::filesystem::perms::owner_all);
+        path_ = candidate;
+        return;
+      }
+    }
+    throw std::runtime_error("no temporary folder");
   }
   ~TempDir() {
     std::error_code ec;

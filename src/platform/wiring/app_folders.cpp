@@ -1,9 +1,5 @@
 #include "platform/wiring/app_folders.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -21,21 +17,15 @@ constexpr std::string_view kConfigOption = "--config";
 constexpr std::string_view kUserConfigOption = "--user-config";
 constexpr const char* kNeedsFolder = "--config needs a folder";
 constexpr const char* kOneFolder = "give --config DIR or --user-config, once";
-constexpr const char* kNoHome = "neither XDG_CONFIG_HOME nor HOME names a folder";
-constexpr const char* kNotAFolder = "not a folder";
 
 // An absolute path without a trailing separator, so messages and joined names read cleanly.
 std::string Absolute(const std::string& dir) {
   std::error_code ec;
-  fs::path path = fs::absolute(dir, ec);
-  if (ec) path = dir;
+  fs::path path = fs::absolute(PathFromUtf8(dir), ec);
+  if (ec) path = PathFromUtf8(dir);
   path = path.lexically_normal();
   if (!path.has_filename() && path.has_relative_path()) path = path.parent_path();
-  return path.string();
-}
-
-std::string ErrnoText(int error) {
-  return std::error_code(error, std::generic_category()).message();
+  return Utf8FromPath(path);
 }
 
 }  // namespace
@@ -81,47 +71,12 @@ bool TakeFolderOptions(std::vector<std::string>& args, FolderChoice& choice, std
   return true;
 }
 
-std::string UserConfigDir(const char* xdgConfigHome, const char* home) {
-  // A relative XDG_CONFIG_HOME is not to be used, as for every program that follows the base
-  // directory rules: it would follow the current directory around.
-  if (xdgConfigHome && *xdgConfigHome && fs::path(xdgConfigHome).is_absolute()) {
-    return (fs::path(xdgConfigHome) / "zentory").lexically_normal().string();
-  }
-  if (home && *home) return (fs::path(home) / ".config" / "zentory").lexically_normal().string();
-  return {};
-}
-
-bool MakeSettingsFolder(const std::string& dir, std::string& error) {
-  std::error_code ec;
-  const fs::path path(dir);
-  if (fs::is_directory(path, ec)) return true;
-  if (fs::exists(fs::symlink_status(path, ec))) {
-    error = kNotAFolder;
-    return false;
-  }
-  if (path.has_parent_path() && path.parent_path() != path) {
-    fs::create_directories(path.parent_path(), ec);
-    if (ec) {
-      error = path.parent_path().string() + ": " + ec.message();
-      return false;
-    }
-  }
-  // Created private from the start: the folder holds the user's own keys and readings.
-  if (::mkdir(path.c_str(), 0700) != 0) {
-    const int failure = errno;
-    if (failure == EEXIST && fs::is_directory(path, ec)) return true;
-    error = ErrnoText(failure);
-    return false;
-  }
-  return true;
-}
-
 std::string SettingsFolder(const FolderChoice& choice, std::vector<std::string>& problems) {
   if (choice.kind == FolderChoice::Kind::kCurrent) return CurrentAppDir();
   std::string dir;
-  std::string error = kNoHome;
+  std::string error = kNoUserFolder;
   if (choice.kind == FolderChoice::Kind::kUser) {
-    dir = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    dir = DefaultUserConfigDir();
   } else {
     dir = choice.dir;
   }
@@ -132,29 +87,6 @@ std::string SettingsFolder(const FolderChoice& choice, std::vector<std::string>&
   std::string line = backend_texts::kNoSettingsFolder;
   if (!dir.empty()) line += ": " + dir;
   problems.push_back(line + ": " + error);
-  return {};
-}
-
-std::string ExecutablePath(const char* argv0) {
-  std::error_code ec;
-  fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec && self.is_absolute()) return self.string();
-  // Without /proc a name with a folder in it still tells where we are; a bare name came through
-  // PATH and does not.
-  if (argv0 && std::string_view(argv0).find('/') != std::string_view::npos) {
-    return Absolute(argv0);
-  }
-  return {};
-}
-
-std::string DataFolder(const std::string& exePath) {
-  if (exePath.empty()) return {};
-  const fs::path exeDir = fs::path(exePath).parent_path();
-  for (const fs::path& candidate :
-       {exeDir / "share" / "zentory", exeDir / ".." / "share" / "zentory"}) {
-    std::error_code ec;
-    if (fs::is_directory(candidate, ec)) return candidate.lexically_normal().string();
-  }
   return {};
 }
 

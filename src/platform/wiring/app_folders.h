@@ -13,7 +13,7 @@ struct FolderChoice {
   enum class Kind {
     kCurrent,  // no option: the current directory, so a folder per project keeps its own keys
     kGiven,    // --config DIR
-    kUser,     // --user-config: $XDG_CONFIG_HOME/zentory or ~/.config/zentory
+    kUser,     // --user-config: DefaultUserConfigDir()
   };
   Kind kind = Kind::kCurrent;
   std::string dir;  // the DIR of --config
@@ -24,12 +24,19 @@ struct FolderChoice {
 // folder or a second folder option is given.
 bool TakeFolderOptions(std::vector<std::string>& args, FolderChoice& choice, std::string& error);
 
-// The user's settings folder: XDGCONFIGHOME/zentory, or HOME/.config/zentory when XDGCONFIGHOME
-// is null, empty or not an absolute path. Empty when neither variable gives a folder.
+// The folder of --user-config: %APPDATA%\Zentory on Windows, elsewhere UserConfigDir of the
+// environment's XDG_CONFIG_HOME and HOME. Empty when the system names none; kNoUserFolder then
+// says why.
+std::string DefaultUserConfigDir();
+extern const char* const kNoUserFolder;
+
+// The user's settings folder on POSIX systems: XDGCONFIGHOME/zentory, or HOME/.config/zentory when
+// XDGCONFIGHOME is null, empty or not an absolute path. Empty when neither variable gives a folder.
 std::string UserConfigDir(const char* xdgConfigHome, const char* home);
 
 // Makes sure DIR is a folder, creating it with its missing parents when it is not there (DIR
-// itself readable by its owner alone, mode 0700). A folder already there is left as it is. False,
+// itself readable by its owner alone: mode 0700, or on Windows the user's own profile folder's
+// rights). A folder already there is left as it is. False,
 // with the reason in ERROR, when DIR cannot be had.
 bool MakeSettingsFolder(const std::string& dir, std::string& error);
 
@@ -39,12 +46,12 @@ bool MakeSettingsFolder(const std::string& dir, std::string& error);
 // program then starts from the defaults and writes nothing.
 std::string SettingsFolder(const FolderChoice& choice, std::vector<std::string>& problems);
 
-// The program's own path (the link /proc/self/exe; ARGV0 when that cannot be read); empty when
-// neither gives it.
+// The program's own path (the link /proc/self/exe, or the module's path on Windows; ARGV0 when
+// that cannot be read); empty when neither gives it.
 std::string ExecutablePath(const char* argv0);
 
 // The data folder for the program at EXEPATH: EXEDIR/share/zentory in a build tree, else
-// EXEDIR/../share/zentory as installed; empty when neither is a folder.
+// EXEDIR/../share/zentory as installed; on Windows EXEDIR\data. Empty when it is not a folder.
 std::string DataFolder(const std::string& exePath);
 
 }  // namespace zentory

@@ -2,6 +2,8 @@
 
 #if defined(ZENTORY_HAVE_TIMER)
 #include "platform/timer/timer_service.h"
+#elif defined(ZENTORY_HAVE_WIN32)
+#include "platform/win32/waitable_timer.h"
 #endif
 #if defined(ZENTORY_HAVE_SDL_AUDIO)
 #include "platform/sdl_audio/sdl_audio.h"
@@ -25,6 +27,9 @@ struct CBackends::Impl {
 #if defined(ZENTORY_HAVE_TIMER)
   CSteadyClock clock;
   CThreadTimerService timers;
+#elif defined(ZENTORY_HAVE_WIN32)
+  CWin32Clock clock;
+  CWaitableTimerService timers;
 #endif
 #if defined(ZENTORY_HAVE_SDL_AUDIO)
   CSdlAudioDevice device;
@@ -128,7 +133,7 @@ void CBackends::RemoveAudioRenderer(int id) {
 }
 
 IClock* CBackends::RealClock() {
-#if defined(ZENTORY_HAVE_TIMER)
+#if defined(ZENTORY_HAVE_TIMER) || defined(ZENTORY_HAVE_WIN32)
   return &impl_->clock;
 #else
   return nullptr;
@@ -136,7 +141,7 @@ IClock* CBackends::RealClock() {
 }
 
 ITimerService* CBackends::RealTimers() {
-#if defined(ZENTORY_HAVE_TIMER)
+#if defined(ZENTORY_HAVE_TIMER) || defined(ZENTORY_HAVE_WIN32)
   return &impl_->timers;
 #else
   return nullptr;

@@ -6,12 +6,16 @@
 #include <iostream>
 #include <mutex>
 
+#include "base/general.h"
 #include "sound/midi_log.h"
 #if defined(ZENTORY_HAVE_FLUIDSYNTH)
 #include "platform/fluidsynth/fluid_synth.h"
 #endif
 #if defined(ZENTORY_HAVE_RTMIDI)
 #include "platform/rtmidi/rtmidi_output.h"
+#endif
+#if defined(ZENTORY_HAVE_WIN32)
+#include "platform/win32/winmm_midi.h"
 #endif
 #if defined(ZENTORY_HAVE_ALSA_MIXER)
 #include "platform/alsa_mixer/alsa_mixer.h"
@@ -75,6 +79,8 @@ struct CSoundBackends::Impl {
 #endif
 #if defined(ZENTORY_HAVE_RTMIDI)
   std::unique_ptr<CRtMidiOutput> ports;
+#elif defined(ZENTORY_HAVE_WIN32)
+  std::unique_ptr<CWinMidiOutput> ports;
 #endif
 #if defined(ZENTORY_HAVE_ALSA_MIXER)
   std::unique_ptr<CAlsaMixer> mixer;
@@ -96,7 +102,7 @@ struct CSoundBackends::Impl {
 #endif
   }
   IMidiOutput* Ports() {
-#if defined(ZENTORY_HAVE_RTMIDI)
+#if defined(ZENTORY_HAVE_RTMIDI) || defined(ZENTORY_HAVE_WIN32)
     return ports.get();
 #else
     return nullptr;
@@ -128,6 +134,8 @@ struct CSoundBackends::Impl {
   void StartPorts() {
 #if defined(ZENTORY_HAVE_RTMIDI)
     ports = std::make_unique<CRtMidiOutput>();
+#elif defined(ZENTORY_HAVE_WIN32)
+    ports = std::make_unique<CWinMidiOutput>();
 #endif
   }
 };
@@ -168,7 +176,8 @@ IMidiOutput* CSoundBackends::StartMidi(const MidiChoice& choice, IClock* clock, 
   }
   m.chosen = std::make_unique<CChosenOutput>(m.Synth(), m.Ports(), m.silent.get(), chosen);
   if (choice.logPath.empty()) return m.chosen.get();
-  m.logFile.open(choice.logPath, std::ios::app);
+  // Binary: one "\n" ends a line on every system.
+  m.logFile.open(PathFromUtf8(choice.logPath), std::ios::app | std::ios::binary);
   if (!m.logFile) {
     problems.push_back(std::string(sound_texts::kNoLog) + ": " + choice.logPath);
     return m.chosen.get();
@@ -201,6 +210,11 @@ int CSoundBackends::ListOutputs(std::ostream& out) {
   const auto names = ports.DeviceNames();
   for (std::size_t i = 0; i < names.size(); ++i) out << i << ": " << names[i] << '\n';
   if (names.empty()) out << sound_texts::kListNone << '\n';
+#elif defined(ZENTORY_HAVE_WIN32)
+  CWinMidiOutput devices;
+  const auto names = devices.DeviceNames();
+  for (std::size_t i = 0; i < names.size(); ++i) out << i << ": " << names[i] << '\n';
+  if (names.empty()) out << sound_texts::kListNoDevices << '\n';
 #else
   out << sound_texts::kListNone << '\n';
 #endif

@@ -2,8 +2,8 @@
 // mixer, for both front ends.
 //   --midi embedded  the embedded synth (the default of the window)
 //   --midi none      no sound; the output still counts as open, so plays run (and are logged)
-//   --midi N         sequencer port N of --midi list
-//   --midi TEXT      the first sequencer port whose name contains TEXT (letter case ignored)
+//   --midi N         sequencer port N of --midi list (on Windows: WinMM output device N)
+//   --midi TEXT      the first port or device whose name contains TEXT (letter case ignored)
 #pragma once
 
 #include <functional>
@@ -25,6 +25,7 @@ inline constexpr const char* kNoLog = "--midi-log のファイルを開けませ
 inline constexpr const char* kNoMixer = "zentory: mixer: ";
 inline constexpr const char* kListEmbedded = "embedded";
 inline constexpr const char* kListNone = "(no sequencer ports)";
+inline constexpr const char* kListNoDevices = "(no MIDI output devices)";
 }  // namespace sound_texts
 
 struct MidiChoice {

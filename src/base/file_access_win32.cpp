@@ -1,0 +1,119 @@
+// File calls on Windows: UTF-8 paths become UTF-16 at every call, so Japanese file and folder
+// names work whatever the system's ANSI code page is.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "base/file_access.h"
+#include "base/general.h"
+
+namespace zentory {
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  // Without MB_ERR_INVALID_CHARS a stray byte becomes U+FFFD: a name that is not UTF-8 then
+  // names no file rather than a wrong one.
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string Narrow(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+  bool Close() {
+    if (!ok()) return true;
+    const bool closed = CloseHandle(h_) != 0;
+    h_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+// Writes DATA as the new file PATH and flushes it to the disk.
+bool WriteAndFlush(const std::wstring& path, std::span<const std::uint8_t> data) {
+  Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.ok()) return false;
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < data.size();) {
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 30));
+    DWORD wrote = 0;
+    ok = WriteFile(file.get(), data.data() + done, want, &wrote, nullptr) != 0 && wrote > 0;
+    done += wrote;
+  }
+  ok = FlushFileBuffers(file.get()) != 0 && ok;
+  return file.Close() && ok;
+}
+
+}  // namespace
+
+std::filesystem::path PathFromUtf8(const std::string& utf8) {
+  return std::filesystem::path(Wide(utf8));
+}
+
+std::string Utf8FromPath(const std::filesystem::path& path) { return Narrow(path.native()); }
+
+namespace file_access {
+
+File OpenForReading(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return nullptr;
+  }
+  return File(_wfopen(wide.c_str(), L"rb"));
+}
+
+std::uint64_t FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
+  return static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+bool ReplaceWholeFile(const std::string& path, std::span<const std::uint8_t> data) {
+  const std::wstring target = Wide(path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  // A file the user made read-only is not replaced, and a folder is not a file.
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    return false;
+  }
+  const std::wstring temp = target + L".tmp~";
+  // The new file takes the old one's place only once its bytes are on the disk; the move itself
+  // is written through, so a power cut leaves the old file or the new one.
+  if (WriteAndFlush(temp, data) &&
+      MoveFileExW(temp.c_str(), target.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+    return true;
+  }
+  DeleteFileW(temp.c_str());
+  return false;
+}
+
+}  // namespace file_access
+}  // namespace zentory
