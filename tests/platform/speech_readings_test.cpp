@@ -102,7 +102,7 @@ void AddHeaderTexts(const fs::path& header, std::vector<std::string>& texts) {
   content << in.rdbuf();
   const std::string source = content.str();
   static const std::regex kConstant(
-      R"re(constexpr\s+const\s+char\*\s+(k\w+)\s*=\s*((?:"(?:[^"\\]|\\.)*"\s*)+);)re");
+      R"re((?:constexpr\s+const\s+char\*|const\s+char\*\s+const)\s+(k\w+)\s*=\s*((?:"(?:[^"\\]|\\.)*"\s*)+);)re");
   static const std::regex kLiteral(R"re("((?:[^"\\]|\\.)*)")re");
   for (auto m = std::sregex_iterator(source.begin(), source.end(), kConstant);
        m != std::sregex_iterator(); ++m) {
@@ -206,6 +206,7 @@ std::vector<std::string> ProgramTexts() {
   // The boxes' English texts: the background sound's and the settings folder's reasons.
   AddHeaderTexts(kSource / "src/sound/sound_errors.h", texts);
   AddHeaderTexts(kSource / "src/platform/wiring/app_folders.cpp", texts);
+  AddHeaderTexts(kSource / "src/platform/wiring/app_folders_posix.cpp", texts);
   std::set<std::string> seen;
   std::erase_if(texts, [&](const std::string& t) { return t.empty() || !seen.insert(t).second; });
   return texts;
