@@ -78,7 +78,9 @@ void CMainDialog::Start() {
   // take those slider positions as the defaults for a first run.
   speech_ = std::make_unique<CSpeechCommon>(platform_.speech, platform_.view);
   int rate = 0, volume = kVolumeMax;
-  if (platform_.view) {
+  // Without a voice the sliders hold nothing of the engine's; their positions would be stored
+  // as the user's settings (a volume of 0 silences every later run with a voice).
+  if (platform_.view && speech_->HasVoice()) {
     rate = platform_.view->SliderPosition(Slider::kRate);
     volume = platform_.view->SliderPosition(Slider::kVolume);
   }
@@ -87,6 +89,12 @@ void CMainDialog::Start() {
   // A damaged file may hold any number; the sliders only know their ranges.
   settings_.speechRate = std::clamp(settings_.speechRate, kRateMin, kRateMax);
   settings_.speechVolume = std::clamp(settings_.speechVolume, kVolumeMin, kVolumeMax);
+  std::string startNotes;
+  if (speech_->HasVoice() && settings_.speechVolume == 0) {
+    // A blind user cannot find a silent voice's slider.
+    settings_.speechVolume = kVolumeMax;
+    startNotes = texts::kSpeechVolumeRaised;
+  }
   if (platform_.view) {
     // The ranges are set here too: without a voice nobody else sets them, and a slider of the
     // wrong range would clamp the stored values and lose them at shutdown.
@@ -119,7 +127,7 @@ void CMainDialog::Start() {
   playback_ = std::make_unique<CPlaybackControl>(std::move(play));
   session_.SetPlayback(playback_.get());
 
-  session_.NewSong();
+  session_.NewSong(startNotes);
   RaiseSilentVolumes(platform_.mixer, [this](std::string_view text) { Announce(text); });
   wavePlayer_ = std::make_unique<CWavePlayer>(std::vector<IAudioOutput*>{platform_.audio});
 }
@@ -156,9 +164,11 @@ void CMainDialog::Shutdown() {
   quitPending_ = false;
   hook_.Remove();
   hook_.SetKeyHandlers(nullptr, nullptr);
+  const bool voiceRan = speech_ && speech_->HasVoice();
   speech_.reset();
 
-  if (platform_.view) {
+  // Without a voice the settings keep what was read at start-up or set with the sliders.
+  if (platform_.view && voiceRan) {
     settings_.speechRate = platform_.view->SliderPosition(Slider::kRate);
     settings_.speechVolume = platform_.view->SliderPosition(Slider::kVolume);
   }
@@ -193,10 +203,12 @@ void CMainDialog::OnFormatSelected() {
 }
 
 void CMainDialog::OnRateSlider(int position) {
+  if (started_ && !shutDown_) settings_.speechRate = position;
   if (speech_) speech_->ChangeRate(position);
 }
 
 void CMainDialog::OnVolumeSlider(int position) {
+  if (started_ && !shutDown_) settings_.speechVolume = position;
   if (speech_) speech_->ChangeVolume(position);
 }
 

@@ -169,8 +169,9 @@ class CEditSession {
   // Commits the digits being typed and inserts the pending chord at the edit position without
   // moving it; true when notes were pending.
   bool FlushPendingNotes();
-  void EnterNote(int key);
-  void EnterDrumNote(int key);
+  // False (nothing entered) for a key outside 0..127 or a 65th pending note.
+  bool EnterNote(int key);
+  bool EnterDrumNote(int key);
   // Sounds the notes that start at the edit position in the edit-target track.
   void PreviewChordAtPosition();
   void StopPreview() { preview_.Stop(); }
@@ -257,7 +258,8 @@ class CEditSession {
   // ---- song and track commands (track_commands.cpp) ----
   // Makes a new song of 17 tracks and announces it (the caller takes the undo snapshot when
   // the user asked for it).
-  void NewSong();
+  // NOTES (start-up notices) follow the announcement after a blank.
+  void NewSong(std::string_view notes = {});
   void AddTrack();
   void DeleteTrack();
   void SelectMasterTrack();
@@ -350,6 +352,7 @@ class CEditSession {
   // mml_entry.cpp
   void ChooseTarget(EntryTarget target, const char* word);
   void AppendDigit(char c, std::string_view spoken);
+  bool DigitFits(char c) const;
   void DeleteAtPosition();
   void CommitProgram(int value);
   int NoteValueTicks(int value, bool dotted) const;

@@ -76,8 +76,8 @@ bool CEditSession::OnKeyboardKey(int key) {
     return false;
   }
   if (!CheckNoteChannel()) return true;
-  EnterNote(note);
-  Announce(std::string(1, static_cast<char>(key)));
+  Announce(EnterNote(note) ? std::string(1, static_cast<char>(key))
+                           : std::string(edit_texts::kInputMistake));
   return true;
 }
 
@@ -97,8 +97,8 @@ void CEditSession::ReturnKey(int shift) {
   PreviewChordAtPosition();
 }
 
-void CEditSession::EnterNote(int key) {
-  if (key < 0 || key > 127 || entry_.pending.size() >= NoteEntryState::kMaxPending) return;
+bool CEditSession::EnterNote(int key) {
+  if (key < 0 || key > 127 || entry_.pending.size() >= NoteEntryState::kMaxPending) return false;
   PendingNote note;
   note.key = key;
   note.velocity = std::clamp(entry_.velocity + entry_.accent, 0, 127);
@@ -108,10 +108,11 @@ void CEditSession::EnterNote(int key) {
   entry_.lastNoteLength = entry_.noteValue;
   entry_.pending.push_back(note);
   preview_.PreviewNote(key, note.velocity, CurrentChannel(), note.gate);
+  return true;
 }
 
-void CEditSession::EnterDrumNote(int key) {
-  if (key < 0 || key > 127 || entry_.pending.size() >= NoteEntryState::kMaxPending) return;
+bool CEditSession::EnterDrumNote(int key) {
+  if (key < 0 || key > 127 || entry_.pending.size() >= NoteEntryState::kMaxPending) return false;
   PendingNote note;
   note.key = key;
   note.velocity = std::clamp(entry_.velocity + entry_.accent, 0, 127);
@@ -120,6 +121,7 @@ void CEditSession::EnterDrumNote(int key) {
   entry_.accent = 0;
   entry_.pending.push_back(note);
   preview_.PreviewNote(key, note.velocity, CurrentChannel(), note.gate);
+  return true;
 }
 
 bool CEditSession::FlushPendingNotes() {
