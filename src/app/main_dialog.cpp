@@ -5,6 +5,7 @@
 
 #include "app/app_texts.h"
 #include "app/playback_control.h"
+#include "app/recovery_writer.h"
 #include "app/settings.h"
 #include "base/error_report.h"
 #include "base/general.h"
@@ -95,6 +96,7 @@ void CMainDialog::Start() {
     settings_.speechVolume = kVolumeMax;
     startNotes = texts::kSpeechVolumeRaised;
   }
+  StartRecovery(startNotes);
   if (platform_.view) {
     // The ranges are set here too: without a voice nobody else sets them, and a slider of the
     // wrong range would clamp the stored values and lose them at shutdown.
@@ -174,6 +176,7 @@ void CMainDialog::Shutdown() {
   }
   if (!platform_.appDir.empty()) SaveSettings(SettingsPath(), settings_);
 
+  StopRecovery();
   // A running play stops before its device and data go.
   session_.SetPlayback(nullptr);
   playback_.reset();
@@ -220,6 +223,8 @@ void CMainDialog::OnPosted(int message) {
     if (playback_) playback_->ShowReports();
   } else if (message == kMsgVelocityTooLow) {
     Announce(texts::kVelocityTooLow);
+  } else if (message == kMsgRecoveryDue) {
+    RecoveryDue();
   } else if (message == kMsgQuitPauseOver) {
     // A cancelled quit's message may still arrive; only the pause in force ends the run.
     if (quitPending_ && (!platform_.clock || platform_.clock->NowMs() >= quitDueMs_)) {
@@ -234,7 +239,9 @@ void CMainDialog::Announce(std::string_view text) {
   if (platform_.view) platform_.view->SetGuideText(text);
 }
 
-void CMainDialog::SongChanged() {}
+void CMainDialog::SongChanged() {
+  if (recovery_) recovery_->NoteChange();
+}
 
 void CMainDialog::UpdateStatusFields() {
   if (!platform_.view) return;
@@ -425,7 +432,11 @@ void CMainDialog::ExecuteCommand(int command) {
   std::string_view name = FindCommandEntry(command)->description;
   while (!name.empty() && (name.back() == '\t' || name.back() == ' ')) name.remove_suffix(1);
   session_.SetChangeName(name);
-  if (session_.ExecuteCommand(command)) return;
+  if (session_.ExecuteCommand(command)) {
+    // A save, a load or a new song leaves nothing to recover.
+    DiscardRecoveryWhenSaved();
+    return;
+  }
 
   if (command >= command::kPlayStateFirst && command < command::kPlayStateFirst + 16) {
     ToggleChannelPlayState(command - command::kPlayStateFirst);
@@ -456,6 +467,9 @@ void CMainDialog::ExecuteCommand(int command) {
       return;
     case command::kVersion:
       Announce(texts::kVersion);
+      return;
+    case command::kRestoreRecovery:
+      RestoreRecovery();
       return;
     default:
       // Recognised; its feature joins here when it is built.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <istream>
 #include <ostream>
 #include <utility>
@@ -136,6 +137,9 @@ std::optional<ScriptLine> ParseScriptLine(std::string_view line, std::string* er
       result.kind = ScriptLine::Kind::kText;
     } else if (word == "@cancel" && rest.empty()) {
       result.kind = ScriptLine::Kind::kCancel;
+    } else if (word == "@abort" && rest.empty()) {
+      result.kind = ScriptLine::Kind::kAbort;
+      return result;
     } else if (word == "@wait") {
       auto ms = ParseDigits(rest, 10);
       if (!ms || *ms < 0) {
@@ -311,6 +315,7 @@ int RunScript(std::istream& script, std::string_view name, const ScriptEnvironme
   platform.mixer = env.mixer;
   platform.appDir = env.appDir;
   platform.dataDir = env.dataDir;
+  platform.processId = env.processId;
 
   int result = 0;
   {
@@ -339,6 +344,11 @@ int RunScript(std::istream& script, std::string_view name, const ScriptEnvironme
         case ScriptLine::Kind::kWait:
           if (env.clock) env.clock->SleepMs(parsed->waitMs);
           break;
+        case ScriptLine::Kind::kAbort:
+          // Stands in for a crash or a kill: nothing of the shutdown runs.
+          out.flush();
+          err.flush();
+          std::_Exit(kScriptAbortExitCode);
         default:
           dialogs.Push(std::move(*parsed));
           break;

@@ -1,7 +1,10 @@
 #include "ui/qt/run_window.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QFontDatabase>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 #include <iostream>
@@ -19,6 +22,7 @@
 #include "ui/qt/key_capture.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialogs.h"
+#include "ui/qt/term_signals.h"
 #include "ui/qt/ui_texts.h"
 
 namespace zentory {
@@ -30,7 +34,7 @@ struct WindowOptions {
   MidiChoice midi;
   bool echo = false;
   std::string grab;      // save a picture of the window here (checks of the rendering)
-  int quitAfterMs = -1;  // close the window as the close box would (scripted checks)
+  int quitAfterMs = -1;  // close the window through its OK button (scripted checks)
 };
 
 std::optional<WindowOptions> ParseWindowOptions(const QStringList& args) {
@@ -135,6 +139,8 @@ int RunQtWindow(int argc, char** argv, const FolderChoice& folders, const std::s
   platform.mixer = mixer;
   platform.appDir = appDir;
   platform.dataDir = dataDir;
+  platform.processId = static_cast<long>(getpid());
+  platform.backgroundRecovery = true;
 
   window.show();
   if (!missing.empty()) {
@@ -159,6 +165,12 @@ int RunQtWindow(int argc, char** argv, const FolderChoice& folders, const std::s
   window.SetHandlers(handlers);
 
   dialog.Start();
+  // A logout or a kill: the unsaved song goes to its recovery file, then the window closes as
+  // its close box would.
+  CTermSignals termSignals([&dialog, &window] {
+    dialog.WriteRecoveryNow();
+    window.close();
+  });
 
   if (!options->grab.empty()) {
     QTimer::singleShot(1500, &window, [&window, path = options->grab] {
@@ -166,7 +178,7 @@ int RunQtWindow(int argc, char** argv, const FolderChoice& folders, const std::s
     });
   }
   if (options->quitAfterMs >= 0) {
-    QTimer::singleShot(options->quitAfterMs, &window, &QWidget::close);
+    QTimer::singleShot(options->quitAfterMs, &window, [&window] { window.OkButton()->click(); });
   }
   int rc = app.exec();
   dialog.Shutdown();
