@@ -61,4 +61,29 @@ if ! grep -q "say: 曲を新規作成しました。小節\[1\] 拍\[1\] 節\[1\
   cat "$work/run2.out"
   exit 1
 fi
-echo "recovered after kill -9"
+
+# A logout sends SIGTERM: the window ends as its close box would, and keeps the unsaved song.
+rm -f "$work"/recovery-*
+xvfb-run -a bash -c '
+  set -u
+  "$ZENTORY" --config "$WORK" --speech none --midi none --echo >"$WORK/run3.out" 2>&1 &
+  pid=$!
+  wid=
+  for _ in $(seq 100); do
+    wid=$(xdotool search --name "ゼントリー" 2>/dev/null | head -n 1)
+    [[ -n "$wid" ]] && grep -q "say: 曲を新規作成しました" "$WORK/run3.out" && break
+    sleep 0.1
+  done
+  xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  sleep 0.3
+  xdotool key --clearmodifiers d Return
+  sleep 0.3
+  kill -TERM $pid
+  wait $pid
+' || { echo "the terminated run failed"; cat "$work/run3.out"; exit 1; }
+if ! ls "$work"/recovery-*.mid >/dev/null 2>&1; then
+  echo "no recovery file after SIGTERM"
+  cat "$work/run3.out"
+  exit 1
+fi
+echo "recovered after kill -9 and after SIGTERM"
