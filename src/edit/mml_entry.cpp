@@ -108,20 +108,19 @@ void CEditSession::ChooseTarget(EntryTarget target, const char* word) {
 bool CEditSession::DigitFits(char c) const {
   constexpr std::int64_t kLastTick = 0x0FFFFFFF;
   const std::int64_t v = ParseDigits(entry_.digits + c);
-  const bool pending = !entry_.pending.empty();
   // The insertion places every pending note at the position plus the T in force.
   auto fits = [&](std::int64_t timing, std::int64_t gate) {
     return std::max<std::int64_t>(position_.tick + timing, 0) + std::max<std::int64_t>(gate, 1) <=
            kLastTick;
   };
+  int longest = 1;
+  for (const PendingNote& note : entry_.pending) longest = std::max(longest, note.gate);
+  const int next = entry_.pending.empty() ? GateOf(entry_.gatePercent, entry_.noteValue) : longest;
   switch (entry_.target) {
     case T::kTiming:
-      return v <= kLastTick && v >= -kLastTick &&
-             fits(v, pending ? entry_.pending.back().gate
-                             : GateOf(entry_.gatePercent, entry_.noteValue));
+      return v <= kLastTick && v >= -kLastTick && fits(v, next);
     case T::kNoteTiming:
-      return v <= kLastTick && v >= -kLastTick &&
-             fits(entry_.timing, pending ? entry_.pending.back().gate : 1);
+      return v <= kLastTick && v >= -kLastTick && fits(entry_.timing, longest);
     case T::kNoteGate:
       return fits(entry_.timing, std::int64_t{v} * entry_.lastNoteLength / 100);
     default:
