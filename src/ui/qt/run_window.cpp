@@ -165,11 +165,11 @@ int RunQtWindow(int argc, char** argv, const FolderChoice& folders, const std::s
   window.SetHandlers(handlers);
 
   dialog.Start();
-  // A logout or a kill: the unsaved song goes to its recovery file, then the window closes as
-  // its close box would.
-  CTermSignals termSignals([&dialog, &window] {
+  // A logout or a kill: the unsaved song goes to its recovery file, then every event loop ends
+  // (a file dialog's too, so that its command finishes before the shutdown below).
+  CTermSignals termSignals([&dialog] {
     dialog.WriteRecoveryNow();
-    window.close();
+    QCoreApplication::exit(0);
   });
 
   if (!options->grab.empty()) {
