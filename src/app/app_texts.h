@@ -25,6 +25,8 @@ inline constexpr const char* kPressAgainTail = "を押してください。";
 // kRecoveryHead, the restore command's key, kRecoveryTail.
 inline constexpr const char* kRecoveryHead = "前回保存されなかった曲があります。";
 inline constexpr const char* kRecoveryTail = "で復元できます。";
+// The restore command named by its menu item when no key runs it: kMenuItemHead + description.
+inline constexpr const char* kMenuItemHead = "メニューの";
 // A stored speech volume of 0 with a voice in use.
 inline constexpr const char* kSpeechVolumeRaised = "音声の音量が0だったので100にしました。";
 inline constexpr const char* kPlaybackEnded = "再生が終了しました。";

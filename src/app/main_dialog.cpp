@@ -96,7 +96,6 @@ void CMainDialog::Start() {
     settings_.speechVolume = kVolumeMax;
     startNotes = texts::kSpeechVolumeRaised;
   }
-  StartRecovery(startNotes);
   if (platform_.view) {
     // The ranges are set here too: without a voice nobody else sets them, and a slider of the
     // wrong range would clamp the stored values and lose them at shutdown.
@@ -117,6 +116,8 @@ void CMainDialog::Start() {
 
   if (!platform_.appDir.empty()) keyTable_->Load(ShortcutPath());
   menuMode_ = false;
+  // After the key table: the start-up names the restore command's key as the user has it.
+  StartRecovery(startNotes);
 
   OpenEditorDevice();
   CPlaybackControl::Ports play;

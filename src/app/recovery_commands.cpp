@@ -34,8 +34,8 @@ void CMainDialog::StartRecovery(std::string& startNotes) {
   if (!ListRecoveryFiles(platform_.appDir).empty()) {
     std::string key = SpokenKeysOf(command::kRestoreRecovery, *keyTable_);
     if (key.empty()) {
-      key = std::string(FindCommandEntry(command::kRestoreRecovery)->description) +
-            texts::kChooseInMenu;
+      key = std::string(texts::kMenuItemHead) +
+            FindCommandEntry(command::kRestoreRecovery)->description;
     }
     if (!startNotes.empty()) startNotes += ' ';
     startNotes += std::string(texts::kRecoveryHead) + key + texts::kRecoveryTail;

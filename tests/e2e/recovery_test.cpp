@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/command_table.h"
 #include "app/recovery_files.h"
+#include "base/general.h"
 #include "support/dialog_harness.h"
 
 namespace zentory {
@@ -90,6 +92,20 @@ TEST_F(Recovery, AnUnsavedSongIsNamedAtTheNextStartAndRestored) {
   // The restore is a change like any other: undone, the new song is back.
   Keys("Ctrl+Shift+Z");
   EXPECT_TRUE(h.Notes(3).empty());
+}
+
+TEST_F(Recovery, TheStartUpNamesTheRestoreKeyOfTheUsersKeyFile) {
+  Keys("C Return");
+  h.dialog->Shutdown();
+  // The user's file gives Ctrl+Shift+O to the version: the restore has no key, and the menu
+  // item is named instead.
+  std::vector<KeyAssignment> rows = BuiltInKeyAssignments();
+  rows.push_back({0x611, 1, 1, 0, 0x4F, ""});
+  ASSERT_TRUE(WriteWholeFile(h.temp.File("shortcut.dat"), EncodeShortcutFile(rows)));
+  Start(4545);
+  EXPECT_EQ(h.speech.spoken.front(),
+            "曲を新規作成しました。小節[1] 拍[1] 節[1] "
+            "前回保存されなかった曲があります。メニューの保存されなかった曲の復元で復元できます。");
 }
 
 TEST_F(Recovery, TheNewestThreeRunsAreKeptAndTheRestoreStepsThroughThem) {
