@@ -28,6 +28,9 @@ class CMidiOutDevice;
 
 inline constexpr int kMaxTracks = 65;  // the master track included
 inline constexpr int kDrumChannel = 9;
+// The last tick a saved song can hold at the editor's 480 ticks per quarter note (the longest
+// delta a file can say): the song is read back only up to there, so nothing is placed later.
+inline constexpr std::int64_t kLastSongTick = 0x0FFFFFFF;
 
 // A key-down handler of a value entry: (virtual-key code, ctrl, shift, alt).
 using EntryKeyHandler = std::function<void(int key, int ctrl, int shift, int alt)>;
@@ -311,6 +314,8 @@ class CEditSession {
   // note_entry.cpp
   bool OnKeyboardKey(int key);
   void ReturnKey(int shift);
+  // True when every pending note, placed by the insertion, ends by kLastSongTick.
+  bool PendingNotesFit() const;
   int GateOf(int percent, int length) const;
   // range_commands.cpp
   // Says which mark is missing; true when both are set.

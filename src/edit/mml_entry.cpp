@@ -106,7 +106,7 @@ void CEditSession::ChooseTarget(EntryTarget target, const char* word) {
 // A timing or gate that takes a note past the last tick a file can hold (the longest delta, at
 // the editor's 480 ticks per quarter note) would be lost when the song is read again.
 bool CEditSession::DigitFits(char c) const {
-  constexpr std::int64_t kLastTick = 0x0FFFFFFF;
+  constexpr std::int64_t kLastTick = kLastSongTick;
   const std::int64_t v = ParseDigits(entry_.digits + c);
   // The insertion places every pending note at the position plus the T in force.
   auto fits = [&](std::int64_t timing, std::int64_t gate) {

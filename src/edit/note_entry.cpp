@@ -81,8 +81,24 @@ bool CEditSession::OnKeyboardKey(int key) {
   return true;
 }
 
+bool CEditSession::PendingNotesFit() const {
+  // As the insertion places them: each note T after the one before.
+  std::int64_t t = position_.tick;
+  for (const PendingNote& note : entry_.pending) {
+    t = std::max<std::int64_t>(t + entry_.timing, 0);
+    if (t + std::max(note.gate, 1) > kLastSongTick) return false;
+  }
+  return true;
+}
+
 void CEditSession::ReturnKey(int shift) {
   CommitEntry();
+  if (!PendingNotesFit()) {
+    // Notes that would end past what a file holds are refused, not moved by the save.
+    entry_.pending.clear();
+    Announce(edit_texts::kInputMistake);
+    return;
+  }
   if (shift) {
     FlushPendingNotes();
     PreviewChordAtPosition();
@@ -127,6 +143,11 @@ bool CEditSession::EnterDrumNote(int key) {
 bool CEditSession::FlushPendingNotes() {
   CommitEntry();
   if (entry_.pending.empty()) return false;
+  if (!PendingNotesFit()) {
+    entry_.pending.clear();
+    Announce(edit_texts::kInputMistake);
+    return true;
+  }
   const int channel = CurrentChannel();
   CMidiTrack* track = nullptr;
   if (song_ && channel >= 0 && channel < 16) {

@@ -50,6 +50,22 @@ TEST_F(DataFaults, TimingAndGateDigitsStopAtWhatAFileCanHold) {
   EXPECT_TRUE(h.box.Boxes().empty());
 }
 
+TEST_F(DataFaults, ThePositionStopsWhereAFileEndsAndLaterNotesAreRefused) {
+  h.dialog->Position().tick = kLastSongTick - 1000;
+  Keys("Ctrl+Alt+Right");  // far past: the position stops at the last tick
+  for (int i = 0; i < 3; ++i) Keys("Right");
+  EXPECT_EQ(h.dialog->Position().tick, kLastSongTick);
+  // A note there would end past it: refused rather than moved by the save.
+  Keys("C Return");
+  EXPECT_EQ(Last(), "入力ミス");
+  EXPECT_TRUE(h.Notes(1).empty());
+  h.dialog->Position().tick = kLastSongTick - 422;
+  Keys("C Return");
+  SaveAndLoad("edge.mid");
+  EXPECT_EQ(h.Notes(1), (Notes{{kLastSongTick - 422, 60, 422, 127}}));
+  EXPECT_TRUE(h.box.Boxes().empty());
+}
+
 TEST_F(DataFaults, ParameterLettersWithoutDigitsCommitNothing) {
   Keys("@ 5 Return");  // program 5 on channel 1
   Keys("@ Return O C Return Q Return N Return");
