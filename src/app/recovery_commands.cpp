@@ -6,6 +6,7 @@
 #include "app/app_texts.h"
 #include "app/main_dialog.h"
 #include "app/recovery_writer.h"
+#include "base/error_report.h"
 #include "edit/command_ids.h"
 #include "edit/edit_texts.h"
 #include "song/load_song.h"
@@ -52,6 +53,8 @@ void CMainDialog::RecoveryDue() {
     return;
   }
   recovery_->Submit(MakeJob(session_));
+  // An earlier write failed: said once a run, in a box that does not cut off the voice.
+  if (recovery_->TakeFailure()) ShowMessageBox(texts::kRecoveryWriteFailed);
 }
 
 void CMainDialog::DiscardRecoveryWhenSaved() {

@@ -38,8 +38,9 @@ bool WriteThrough(const fs::path& path, const char* data, std::size_t size) {
   }
   std::error_code ec;
   fs::rename(temporary, path, ec);
-  if (ec) fs::remove(temporary, ec);
-  return !ec;
+  if (!ec) return true;
+  fs::remove(temporary, ec);
+  return false;
 }
 
 bool IsRecoveryMid(const fs::path& path) {

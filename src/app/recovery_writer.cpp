@@ -46,7 +46,7 @@ void CRecoveryWriter::Write(const Job& job) {
     pruned_ = true;
     PruneRecoveryFiles(folder_, kRunsKept - 1, base_);
   }
-  WriteRecoveryFiles(folder_, base_, job.song, job.note);
+  if (!WriteRecoveryFiles(folder_, base_, job.song, job.note)) failed_.store(true);
 }
 
 void CRecoveryWriter::Submit(Job job) {

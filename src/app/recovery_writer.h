@@ -5,6 +5,7 @@
 // end) calls WriteNow through the main window.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -46,6 +47,9 @@ class CRecoveryWriter {
   void Discard();
   // True once this run's files have been written and not discarded.
   bool HasFiles() const { return hasFiles_; }
+  // True once, on the first call after a write failed (the folder is full or read-only), so
+  // that the user hears that the safety net is not there.
+  bool TakeFailure() { return failed_.load() && !failureTaken_.exchange(true); }
   const std::string& BaseName() const { return base_; }
 
  private:
@@ -70,6 +74,8 @@ class CRecoveryWriter {
   std::optional<Job> waiting_;
   std::vector<Job> finished_;  // released on the UI thread, which alone changes the tracks
   bool busy_ = false;
+  std::atomic<bool> failed_{false};
+  std::atomic<bool> failureTaken_{false};
   bool stop_ = false;
   std::thread thread_;
 };

@@ -94,6 +94,31 @@ TEST_F(Recovery, AnUnsavedSongIsNamedAtTheNextStartAndRestored) {
   EXPECT_TRUE(h.Notes(3).empty());
 }
 
+TEST_F(Recovery, AFailedWriteIsSaidOnce) {
+  // A folder where the file should be: every write fails.
+  std::string blocker;
+  {
+    Keys("C Return");
+    Wait(0);
+    ASSERT_EQ(Files().size(), 1u);
+    blocker = Files()[0];
+  }
+  fs::remove(blocker);
+  fs::create_directory(blocker);
+  h.box.Clear();
+  Keys("D Return");
+  Wait(1000);
+  Keys("E Return");
+  Wait(1000);
+  Keys("F Return");
+  Wait(1000);
+  EXPECT_EQ(
+      h.box.Boxes(),
+      std::vector<std::string>{
+          "保存されなかった曲を設定フォルダーに書き込めませんでした。こまめに保存してください。"});
+  fs::remove(blocker);
+}
+
 TEST_F(Recovery, TheStartUpNamesTheRestoreKeyOfTheUsersKeyFile) {
   Keys("C Return");
   h.dialog->Shutdown();

@@ -20,16 +20,23 @@ xvfb-run -a bash -c '
   "$ZENTORY" --config "$WORK" --speech none --midi none --echo >"$WORK/run1.out" 2>&1 &
   pid=$!
   wid=
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     wid=$(xdotool search --name "ゼントリー" 2>/dev/null | head -n 1)
     [[ -n "$wid" ]] && grep -q "say: 曲を新規作成しました" "$WORK/run1.out" && break
     sleep 0.1
   done
   if [[ -z "$wid" ]]; then echo "the window did not open"; cat "$WORK/run1.out"; kill -9 $pid; exit 1; fi
-  xdotool windowfocus --sync "$wid" 2>/dev/null || true
-  sleep 0.3
-  xdotool key --clearmodifiers c Return
-  for _ in $(seq 50); do
+  # A busy machine may take a while to give the window the focus: try the keys again.
+  for _ in 1 2 3; do
+    xdotool windowfocus --sync "$wid" 2>/dev/null || true
+    sleep 0.5
+    xdotool key --clearmodifiers c Return
+    for _ in $(seq 30); do
+      grep -q "say: 小節\[1\] 拍\[2\] 節\[1\]" "$WORK/run1.out" && break 2
+      sleep 0.1
+    done
+  done
+  for _ in $(seq 150); do
     ls "$WORK"/recovery-*.mid >/dev/null 2>&1 && break
     sleep 0.1
   done
@@ -54,7 +61,7 @@ if [[ -e "$work/setup.ini" ]]; then
   exit 1
 fi
 
-xvfb-run -a "$zentory" --config "$work" --speech none --midi none --echo --quit-after 1500 \
+xvfb-run -a "$zentory" --config "$work" --speech none --midi none --echo --quit-after 3000 \
   >"$work/run2.out" 2>&1
 if ! grep -q "say: 曲を新規作成しました。小節\[1\] 拍\[1\] 節\[1\] 前回保存されなかった曲があります。シフト コントロール Oで復元できます。" "$work/run2.out"; then
   echo "the next start did not name the recovery file:"
@@ -69,15 +76,20 @@ xvfb-run -a bash -c '
   "$ZENTORY" --config "$WORK" --speech none --midi none --echo >"$WORK/run3.out" 2>&1 &
   pid=$!
   wid=
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     wid=$(xdotool search --name "ゼントリー" 2>/dev/null | head -n 1)
     [[ -n "$wid" ]] && grep -q "say: 曲を新規作成しました" "$WORK/run3.out" && break
     sleep 0.1
   done
-  xdotool windowfocus --sync "$wid" 2>/dev/null || true
-  sleep 0.3
-  xdotool key --clearmodifiers d Return
-  sleep 0.3
+  for _ in 1 2 3; do
+    xdotool windowfocus --sync "$wid" 2>/dev/null || true
+    sleep 0.5
+    xdotool key --clearmodifiers d Return
+    for _ in $(seq 30); do
+      grep -q "say: 小節\[1\] 拍\[2\] 節\[1\]" "$WORK/run3.out" && break 2
+      sleep 0.1
+    done
+  done
   kill -TERM $pid
   wait $pid
 ' || { echo "the terminated run failed"; cat "$work/run3.out"; exit 1; }
