@@ -1,4 +1,6 @@
 // zentory: the window (when built with Qt) or, with --script FILE, the key-script front end.
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -148,6 +150,7 @@ int RunScriptMode(const Options& options, const FolderChoice& folders, const std
   env.audio = backends.WaveAudio();
   env.appDir = appDir;
   env.dataDir = dataDir;
+  env.processId = static_cast<long>(getpid());
 
   if (options.script == "-") return RunScript(std::cin, "-", env, std::cout, std::cerr);
   std::ifstream file(PathFromUtf8(options.script), std::ios::binary);

@@ -5,6 +5,7 @@
 
 #include "app/app_texts.h"
 #include "app/playback_control.h"
+#include "app/recovery_writer.h"
 #include "app/settings.h"
 #include "base/error_report.h"
 #include "base/general.h"
@@ -77,7 +78,9 @@ void CMainDialog::Start() {
   // take those slider positions as the defaults for a first run.
   speech_ = std::make_unique<CSpeechCommon>(platform_.speech, platform_.view);
   int rate = 0, volume = kVolumeMax;
-  if (platform_.view) {
+  // Without a voice the sliders hold nothing of the engine's; their positions would be stored
+  // as the user's settings (a volume of 0 silences every later run with a voice).
+  if (platform_.view && speech_->HasVoice()) {
     rate = platform_.view->SliderPosition(Slider::kRate);
     volume = platform_.view->SliderPosition(Slider::kVolume);
   }
@@ -86,6 +89,12 @@ void CMainDialog::Start() {
   // A damaged file may hold any number; the sliders only know their ranges.
   settings_.speechRate = std::clamp(settings_.speechRate, kRateMin, kRateMax);
   settings_.speechVolume = std::clamp(settings_.speechVolume, kVolumeMin, kVolumeMax);
+  std::string startNotes;
+  if (speech_->HasVoice() && settings_.speechVolume == 0) {
+    // A blind user cannot find a silent voice's slider.
+    settings_.speechVolume = kVolumeMax;
+    startNotes = texts::kSpeechVolumeRaised;
+  }
   if (platform_.view) {
     // The ranges are set here too: without a voice nobody else sets them, and a slider of the
     // wrong range would clamp the stored values and lose them at shutdown.
@@ -108,6 +117,8 @@ void CMainDialog::Start() {
 
   if (!platform_.appDir.empty()) keyTable_->Load(ShortcutPath());
   menuMode_ = false;
+  // After the key table: the start-up names the restore command's key as the user has it.
+  StartRecovery(startNotes);
 
   OpenEditorDevice();
   CPlaybackControl::Ports play;
@@ -120,7 +131,7 @@ void CMainDialog::Start() {
   playback_ = std::make_unique<CPlaybackControl>(std::move(play));
   session_.SetPlayback(playback_.get());
 
-  session_.NewSong();
+  session_.NewSong(startNotes);
   RaiseSilentVolumes(platform_.mixer, [this](std::string_view text) { Announce(text); });
   wavePlayer_ = std::make_unique<CWavePlayer>(std::vector<IAudioOutput*>{platform_.audio});
 }
@@ -157,15 +168,18 @@ void CMainDialog::Shutdown() {
   quitPending_ = false;
   hook_.Remove();
   hook_.SetKeyHandlers(nullptr, nullptr);
+  const bool voiceRan = speech_ && speech_->HasVoice();
   speech_.reset();
 
-  if (platform_.view) {
+  // Without a voice the settings keep what was read at start-up or set with the sliders.
+  if (platform_.view && voiceRan) {
     settings_.speechRate = platform_.view->SliderPosition(Slider::kRate);
     settings_.speechVolume = platform_.view->SliderPosition(Slider::kVolume);
   }
   if (!platform_.appDir.empty()) SaveSettings(SettingsPath(), settings_);
   SaveOwnSettings();
 
+  StopRecovery();
   // A running play stops before its device and data go.
   session_.SetPlayback(nullptr);
   playback_.reset();
@@ -195,10 +209,12 @@ void CMainDialog::OnFormatSelected() {
 }
 
 void CMainDialog::OnRateSlider(int position) {
+  if (started_ && !shutDown_) settings_.speechRate = position;
   if (speech_) speech_->ChangeRate(position);
 }
 
 void CMainDialog::OnVolumeSlider(int position) {
+  if (started_ && !shutDown_) settings_.speechVolume = position;
   if (speech_) speech_->ChangeVolume(position);
 }
 
@@ -210,6 +226,8 @@ void CMainDialog::OnPosted(int message) {
     if (playback_) playback_->ShowReports();
   } else if (message == kMsgVelocityTooLow) {
     Announce(texts::kVelocityTooLow);
+  } else if (message == kMsgRecoveryDue) {
+    RecoveryDue();
   } else if (message == kMsgQuitPauseOver) {
     // A cancelled quit's message may still arrive; only the pause in force ends the run.
     if (quitPending_ && (!platform_.clock || platform_.clock->NowMs() >= quitDueMs_)) {
@@ -224,7 +242,9 @@ void CMainDialog::Announce(std::string_view text) {
   if (platform_.view) platform_.view->SetGuideText(text);
 }
 
-void CMainDialog::SongChanged() {}
+void CMainDialog::SongChanged() {
+  if (recovery_) recovery_->NoteChange();
+}
 
 void CMainDialog::UpdateStatusFields() {
   if (!platform_.view) return;
@@ -412,7 +432,11 @@ void CMainDialog::ExecuteCommand(int command) {
   std::string_view name = FindCommandEntry(command)->description;
   while (!name.empty() && (name.back() == '\t' || name.back() == ' ')) name.remove_suffix(1);
   session_.SetChangeName(name);
-  if (session_.ExecuteCommand(command)) return;
+  if (session_.ExecuteCommand(command)) {
+    // A save, a load or a new song leaves nothing to recover.
+    DiscardRecoveryWhenSaved();
+    return;
+  }
 
   if (command >= command::kPlayStateFirst && command < command::kPlayStateFirst + 16) {
     ToggleChannelPlayState(command - command::kPlayStateFirst);
@@ -443,6 +467,9 @@ void CMainDialog::ExecuteCommand(int command) {
       return;
     case command::kVersion:
       Announce(texts::kVersion);
+      return;
+    case command::kRestoreRecovery:
+      RestoreRecovery();
       return;
     default:
       // Recognised; a feature not built yet does nothing.

@@ -33,6 +33,7 @@
 namespace zentory {
 
 class CPlaybackControl;
+class CRecoveryWriter;
 class CSpeechCommon;
 class CWavePlayer;
 
@@ -52,6 +53,11 @@ struct Platform {
   // when there is none to be had: the defaults are used and nothing is written.
   std::string appDir;
   std::string dataDir;  // the files the program ships (menu.wav); empty: none found
+  // Names this run's recovery files; 0: no recovery files are written.
+  long processId = 0;
+  // Recovery files are written on a thread of their own (the window); otherwise where the due
+  // message is handled, so that a key script's clock decides when they are complete.
+  bool backgroundRecovery = false;
 };
 
 // Menu mode: the category browsed and the command selected in it.
@@ -101,6 +107,9 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   // returning). A new key press during the pause cancels the quit. The OK button / close box:
   // the front end calls Shutdown() directly (no announcement).
   bool QuitPending() const { return quitPending_; }
+  // The program is about to end without a shutdown (a logout, a session end, a termination
+  // signal): the changed song goes to the recovery file now.
+  void WriteRecoveryNow();
 
   // Speaks TEXT (cutting off what is being said) and shows it as the guide text. The empty text
   // silences and empties the guide.
@@ -169,6 +178,12 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   void CloseEditorDevice();
   void Quit();
   void CancelQuit();
+  // recovery_commands.cpp: the recovery files of this run and the restore command.
+  void StartRecovery(std::string& startNotes);
+  void RecoveryDue();
+  void DiscardRecoveryWhenSaved();
+  void StopRecovery();
+  void RestoreRecovery();
   // The guard on unsaved changes before COMMAND; false after the warning.
   bool GuardUnsaved(int command);
   void ToggleChannelPlayState(int channel);
@@ -199,6 +214,8 @@ class CMainDialog : public IKeySink, public IEditFeedback {
   bool quitPending_ = false;
   TimerId quitTimer_ = 0;
   std::int64_t quitDueMs_ = 0;
+  std::unique_ptr<CRecoveryWriter> recovery_;
+  std::size_t restoreIndex_ = 0;
 };
 
 }  // namespace zentory

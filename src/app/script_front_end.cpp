@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <istream>
 #include <ostream>
 #include <utility>
@@ -137,6 +138,9 @@ std::optional<ScriptLine> ParseScriptLine(std::string_view line, std::string* er
       result.kind = ScriptLine::Kind::kText;
     } else if (word == "@cancel" && rest.empty()) {
       result.kind = ScriptLine::Kind::kCancel;
+    } else if (word == "@abort" && rest.empty()) {
+      result.kind = ScriptLine::Kind::kAbort;
+      return result;
     } else if (word == "@wait") {
       auto ms = ParseDigits(rest, 10);
       if (!ms || *ms < 0) {
@@ -344,6 +348,7 @@ int RunScript(std::istream& script, std::string_view name, const ScriptEnvironme
   platform.mixer = env.mixer;
   platform.appDir = env.appDir;
   platform.dataDir = env.dataDir;
+  platform.processId = env.processId;
 
   int result = 0;
   {
@@ -372,6 +377,11 @@ int RunScript(std::istream& script, std::string_view name, const ScriptEnvironme
         case ScriptLine::Kind::kWait:
           WaitOnScriptClock(env.clock, parsed->waitMs, post, dialog);
           break;
+        case ScriptLine::Kind::kAbort:
+          // Stands in for a crash or a kill: nothing of the shutdown runs.
+          out.flush();
+          err.flush();
+          std::_Exit(kScriptAbortExitCode);
         default:
           dialogs.Push(std::move(*parsed));
           break;

@@ -34,7 +34,7 @@ struct ScriptKey {
 std::optional<ScriptKey> ParseKeyName(std::string_view text);
 
 struct ScriptLine {
-  enum class Kind { kBlank, kKey, kOpen, kSave, kText, kCancel, kWait };
+  enum class Kind { kBlank, kKey, kOpen, kSave, kText, kCancel, kWait, kAbort };
   Kind kind = Kind::kBlank;
   ScriptKey key;            // kKey
   std::string argument;     // kOpen, kSave, kText
@@ -141,7 +141,12 @@ struct ScriptEnvironment {
   IMixer* mixer = nullptr;
   std::string appDir;   // the settings folder (see Platform)
   std::string dataDir;  // the shipped files
+  long processId = 0;   // names the recovery files; 0: none are written
 };
+
+// The exit code of "@abort", which ends the process at once, as a crash would: no shutdown, no
+// settings written, the recovery files left as they are.
+inline constexpr int kScriptAbortExitCode = 3;
 
 // Starts the main window, runs SCRIPT line by line (NAME names it in error messages) and shuts
 // down as the OK button would, or earlier after Ctrl+Q. Returns 0, or 1 after a script error

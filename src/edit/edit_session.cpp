@@ -11,7 +11,7 @@
 namespace zentory {
 
 namespace {
-constexpr std::int64_t kMaxTick = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kMaxTick = kLastSongTick;
 }  // namespace
 
 CEditSession::CEditSession(const EditServices& services)

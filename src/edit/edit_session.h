@@ -28,6 +28,9 @@ class CMidiOutDevice;
 
 inline constexpr int kMaxTracks = 65;  // the master track included
 inline constexpr int kDrumChannel = 9;
+// The last tick a saved song can hold at the editor's 480 ticks per quarter note (the longest
+// delta a file can say): the song is read back only up to there, so nothing is placed later.
+inline constexpr std::int64_t kLastSongTick = 0x0FFFFFFF;
 
 // A key-down handler of a value entry: (virtual-key code, ctrl, shift, alt).
 using EntryKeyHandler = std::function<void(int key, int ctrl, int shift, int alt)>;
@@ -172,8 +175,9 @@ class CEditSession {
   // Commits the digits being typed and inserts the pending chord at the edit position without
   // moving it; true when notes were pending.
   bool FlushPendingNotes();
-  void EnterNote(int key);
-  void EnterDrumNote(int key);
+  // False (nothing entered) for a key outside 0..127 or a 65th pending note.
+  bool EnterNote(int key);
+  bool EnterDrumNote(int key);
   // Sounds the notes that start at the edit position in the edit-target track.
   void PreviewChordAtPosition();
   void StopPreview() { preview_.Stop(); }
@@ -275,7 +279,8 @@ class CEditSession {
   // ---- song and track commands (track_commands.cpp) ----
   // Makes a new song of 17 tracks and announces it (the caller takes the undo snapshot when
   // the user asked for it).
-  void NewSong();
+  // NOTES (start-up notices) follow the announcement after a blank.
+  void NewSong(std::string_view notes = {});
   void AddTrack();
   void DeleteTrack();
   void SelectMasterTrack();
@@ -327,6 +332,8 @@ class CEditSession {
   // note_entry.cpp
   bool OnKeyboardKey(int key);
   void ReturnKey(int shift);
+  // True when every pending note, placed by the insertion, ends by kLastSongTick.
+  bool PendingNotesFit() const;
   int GateOf(int percent, int length) const;
   // range_commands.cpp
   // Says which mark is missing; true when both are set.
@@ -370,6 +377,7 @@ class CEditSession {
   // mml_entry.cpp
   void ChooseTarget(EntryTarget target, const char* word);
   void AppendDigit(char c, std::string_view spoken);
+  bool DigitFits(char c) const;
   void DeleteAtPosition();
   void CommitProgram(int value);
   int NoteValueTicks(int value, bool dotted) const;

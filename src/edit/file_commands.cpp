@@ -46,7 +46,7 @@ void CEditSession::LoadFile() {
   bool anyChannel = false;
   for (int i = 0; i < song.TrackCount() && i < kChannelTableSize; ++i) {
     channels[static_cast<std::size_t>(i)] =
-        song.Tracks()[static_cast<std::size_t>(i)]->GetChannel();
+        EditorChannelOf(*song.Tracks()[static_cast<std::size_t>(i)]);
     anyChannel = anyChannel || (i > 0 && channels[static_cast<std::size_t>(i)] != kMasterChannel);
   }
   position_.track = 1;

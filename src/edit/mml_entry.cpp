@@ -103,8 +103,33 @@ void CEditSession::ChooseTarget(EntryTarget target, const char* word) {
   Announce(word);
 }
 
+// A timing or gate that takes a note past the last tick a file can hold (the longest delta, at
+// the editor's 480 ticks per quarter note) would be lost when the song is read again.
+bool CEditSession::DigitFits(char c) const {
+  constexpr std::int64_t kLastTick = kLastSongTick;
+  const std::int64_t v = ParseDigits(entry_.digits + c);
+  // The insertion places every pending note at the position plus the T in force.
+  auto fits = [&](std::int64_t timing, std::int64_t gate) {
+    return std::max<std::int64_t>(position_.tick + timing, 0) + std::max<std::int64_t>(gate, 1) <=
+           kLastTick;
+  };
+  int longest = 1;
+  for (const PendingNote& note : entry_.pending) longest = std::max(longest, note.gate);
+  const int next = entry_.pending.empty() ? GateOf(entry_.gatePercent, entry_.noteValue) : longest;
+  switch (entry_.target) {
+    case T::kTiming:
+      return v <= kLastTick && v >= -kLastTick && fits(v, next);
+    case T::kNoteTiming:
+      return v <= kLastTick && v >= -kLastTick && fits(entry_.timing, longest);
+    case T::kNoteGate:
+      return fits(entry_.timing, std::int64_t{v} * entry_.lastNoteLength / 100);
+    default:
+      return true;
+  }
+}
+
 void CEditSession::AppendDigit(char c, std::string_view spoken) {
-  if (entry_.digits.size() >= NoteEntryState::kMaxDigits) {
+  if (entry_.digits.size() >= NoteEntryState::kMaxDigits || !DigitFits(c)) {
     Announce(edit_texts::kInputMistake);
     return;
   }
@@ -204,8 +229,8 @@ bool CEditSession::OnMmlKey(int key, int shift) {
     if (drum >= 0) {
       s.target = T::kNoteValue;
       s.digits.clear();
-      EnterDrumNote(drum);
-      Announce(std::string(1, static_cast<char>(key)));
+      Announce(EnterDrumNote(drum) ? std::string(1, static_cast<char>(key))
+                                   : std::string(edit_texts::kInputMistake));
       return true;
     }
   } else if (const int pc = PitchClass(key); pc >= 0) {
@@ -220,8 +245,7 @@ bool CEditSession::OnMmlKey(int key, int shift) {
     }
     s.target = T::kNoteValue;
     s.digits.clear();
-    EnterNote(static_cast<int>(note));
-    Announce(letter);
+    Announce(EnterNote(static_cast<int>(note)) ? letter : std::string(edit_texts::kInputMistake));
     return true;
   } else if (key == 'R') {
     StartRest();
@@ -284,7 +308,9 @@ void CEditSession::CommitEntry(bool dotted) {
         s.pending.back().gate = GateOf(s.gatePercent, len);
       }
       return;
+    // O, @, Q and N without digits keep the value they had (as V and L do).
     case T::kOctave:
+      if (empty) return;
       s.octave = v;
       return;
     case T::kDefaultLength: {
@@ -293,13 +319,19 @@ void CEditSession::CommitEntry(bool dotted) {
       return;
     }
     case T::kProgram:
+      if (empty) return;
       CommitProgram(v);
       return;
     case T::kGate:
+      if (empty) return;
       s.gatePercent = std::clamp(v, 5, 300);
       return;
     case T::kNoteNumber:
-      if (CurrentChannel() < 0 || CurrentChannel() > 15) return;
+      if (empty || CurrentChannel() < 0 || CurrentChannel() > 15) return;
+      if (s.pending.size() >= NoteEntryState::kMaxPending) {
+        Announce(edit_texts::kInputMistake);
+        return;
+      }
       EnterNote(v);
       if (services_.clock) services_.clock->SleepMs(kNoteNumberPauseMs);
       return;

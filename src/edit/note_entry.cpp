@@ -77,13 +77,31 @@ bool CEditSession::OnKeyboardKey(int key) {
     return false;
   }
   if (!CheckNoteChannel()) return true;
-  EnterNote(note);
-  Announce(musicalReadings_ ? NoteName(note) : std::string(1, static_cast<char>(key)));
+  const bool entered = EnterNote(note);
+  Announce(!entered           ? std::string(edit_texts::kInputMistake)
+           : musicalReadings_ ? NoteName(note)
+                              : std::string(1, static_cast<char>(key)));
+  return true;
+}
+
+bool CEditSession::PendingNotesFit() const {
+  // As the insertion places them: each note T after the one before.
+  std::int64_t t = position_.tick;
+  for (const PendingNote& note : entry_.pending) {
+    t = std::max<std::int64_t>(t + entry_.timing, 0);
+    if (t + std::max(note.gate, 1) > kLastSongTick) return false;
+  }
   return true;
 }
 
 void CEditSession::ReturnKey(int shift) {
   CommitEntry();
+  if (!PendingNotesFit()) {
+    // Notes that would end past what a file holds are refused, not moved by the save.
+    entry_.pending.clear();
+    Announce(edit_texts::kInputMistake);
+    return;
+  }
   if (shift) {
     FlushPendingNotes();
     PreviewChordAtPosition();
@@ -99,9 +117,9 @@ void CEditSession::ReturnKey(int shift) {
   PreviewChordAtPosition();
 }
 
-void CEditSession::EnterNote(int key) {
+bool CEditSession::EnterNote(int key) {
   entry_.rest = false;  // a note typed after R starts a chord instead of the rest
-  if (key < 0 || key > 127 || entry_.pending.size() >= NoteEntryState::kMaxPending) return;
+  if (key < 0 || key > 127 || entry_.pending.size() >= NoteEntryState::kMaxPending) return false;
   PendingNote note;
   note.key = key;
   note.velocity = std::clamp(entry_.velocity + entry_.accent, 0, 127);
@@ -111,10 +129,11 @@ void CEditSession::EnterNote(int key) {
   entry_.lastNoteLength = entry_.noteValue;
   entry_.pending.push_back(note);
   preview_.PreviewNote(key, note.velocity, CurrentChannel(), note.gate);
+  return true;
 }
 
-void CEditSession::EnterDrumNote(int key) {
-  if (key < 0 || key > 127 || entry_.pending.size() >= NoteEntryState::kMaxPending) return;
+bool CEditSession::EnterDrumNote(int key) {
+  if (key < 0 || key > 127 || entry_.pending.size() >= NoteEntryState::kMaxPending) return false;
   PendingNote note;
   note.key = key;
   note.velocity = std::clamp(entry_.velocity + entry_.accent, 0, 127);
@@ -123,12 +142,18 @@ void CEditSession::EnterDrumNote(int key) {
   entry_.accent = 0;
   entry_.pending.push_back(note);
   preview_.PreviewNote(key, note.velocity, CurrentChannel(), note.gate);
+  return true;
 }
 
 bool CEditSession::FlushPendingNotes() {
   CommitEntry();
   entry_.rest = false;  // only Return moves by a rest
   if (entry_.pending.empty()) return false;
+  if (!PendingNotesFit()) {
+    entry_.pending.clear();
+    Announce(edit_texts::kInputMistake);
+    return true;
+  }
   const int channel = CurrentChannel();
   CMidiTrack* track = nullptr;
   if (song_ && channel >= 0 && channel < 16) {

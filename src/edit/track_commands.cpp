@@ -29,7 +29,7 @@ std::int32_t EndDelta(std::int64_t endTick) {
 
 }  // namespace
 
-void CEditSession::NewSong() {
+void CEditSession::NewSong(std::string_view notes) {
   constexpr std::int32_t kEnd = 1920;
   preview_.Stop();
   std::vector<std::unique_ptr<CMidiTrack>> tracks;
@@ -75,7 +75,12 @@ void CEditSession::NewSong() {
     out->SendControlChange(64, 10, 0);
   }
 
-  Announce(std::string(edit_texts::kNewSong) + PositionWording());
+  std::string text = std::string(edit_texts::kNewSong) + PositionWording();
+  if (!notes.empty()) {
+    text += ' ';
+    text += notes;
+  }
+  Announce(text);
   UpdateStatusFields();
 }
 
@@ -100,7 +105,13 @@ void CEditSession::AddTrack() {
       ValueInEffect(*song_, channelTable_, channel, position_.tick, [](const CMusicEvent& e) {
         return e.status == ev::kProgramChange;
       }).has_value();
-  if (!hasProgram) track->AppendProgramChange(channel, 0);
+  if (!hasProgram) {
+    track->AppendProgramChange(channel, 0);
+  } else {
+    // The channel's program is in another track; a file must still say this track's channel.
+    const std::uint8_t prefix[] = {static_cast<std::uint8_t>(channel)};
+    track->AppendMeta(0, ev::kMetaChannelPrefix, prefix);
+  }
   track->AppendEndOfTrack(EndDelta(position_.endTick));
   if (!song_->AppendTrack(std::move(track))) return;
 

@@ -26,7 +26,7 @@ struct SongState {
 class CUndoHistory {
  public:
   static constexpr std::size_t kMaxSteps = 200;
-  static constexpr std::size_t kMaxBytes = std::size_t{256} << 20;
+  static constexpr std::size_t kMaxBytes = std::size_t{512} << 20;
 
   explicit CUndoHistory(std::size_t maxSteps = kMaxSteps, std::size_t maxBytes = kMaxBytes)
       : maxSteps_(maxSteps), maxBytes_(maxBytes) {}

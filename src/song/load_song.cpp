@@ -50,4 +50,15 @@ LoadedSong LoadSongFile(const std::string& path) {
   return LoadSongFromBytes(std::move(bytes));
 }
 
+std::int32_t EditorChannelOf(const CMidiTrack& track) {
+  const std::int32_t channel = track.GetChannel();
+  if (channel != ev::kNoChannel) return channel;
+  for (const CMusicEvent& e : track.Events()) {
+    if (e.IsMeta(ev::kMetaChannelPrefix) && e.DataLength() >= 1 && e.GetByte(0) < 16) {
+      return e.GetByte(0);
+    }
+  }
+  return ev::kNoChannel;
+}
+
 }  // namespace zentory

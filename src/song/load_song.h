@@ -35,6 +35,10 @@ LoadedSong LoadSongFromBytes(std::vector<std::uint8_t> bytes);
 // Reads PATH whole (a file that cannot be opened is reported by the general module) and loads it.
 LoadedSong LoadSongFile(const std::string& path);
 
+// The channel the editor gives TRACK: that of its first channel event, else the one its MIDI
+// channel prefix (meta 0x20) names, else ev::kNoChannel.
+std::int32_t EditorChannelOf(const CMidiTrack& track);
+
 // The time-signature events (meta 0x58) of TRACK with their absolute ticks.
 std::vector<TimeSignatureMark> CollectTimeSignatures(const CMidiTrack& track);
 

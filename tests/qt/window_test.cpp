@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -179,6 +180,23 @@ TEST_F(QtWindow, CtrlQAnnouncesWaitsAndClosesThroughShutdown) {
   EXPECT_FALSE(window.isVisible());
   EXPECT_TRUE(dialog->ShutDown());
   EXPECT_TRUE(fs::exists(dir / "setup.ini"));
+}
+
+TEST_F(QtWindow, TheQuitPauseIgnoresAutoRepeatAndANewPressCancelsIt) {
+  Key(Qt::Key_Q, Qt::ControlModifier);
+  ASSERT_EQ(speech.spoken.back(), "終了します。");
+  // The held Q repeats: not a new press.
+  QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier, QString(), true);
+  QCoreApplication::sendEvent(window.windowHandle(), &repeat);
+  ProcessEvents();
+  EXPECT_EQ(speech.spoken.back(), "終了します。");
+  EXPECT_TRUE(dialog->QuitPending());
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(speech.spoken.back(), "終了を取り消しました。");
+  clock.Advance(4000);
+  ProcessEvents();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_FALSE(dialog->ShutDown());
 }
 
 TEST_F(QtWindow, OkClosesThroughShutdownWithoutAnAnnouncement) {

@@ -1,7 +1,10 @@
 #include "ui/qt/run_window.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QFontDatabase>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 #include <iostream>
@@ -19,6 +22,7 @@
 #include "ui/qt/key_capture.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialogs.h"
+#include "ui/qt/term_signals.h"
 #include "ui/qt/translations.h"
 #include "ui/qt/ui_texts.h"
 
@@ -31,7 +35,7 @@ struct WindowOptions {
   MidiChoice midi;
   bool echo = false;
   std::string grab;      // save a picture of the window here (checks of the rendering)
-  int quitAfterMs = -1;  // close the window as the close box would (scripted checks)
+  int quitAfterMs = -1;  // close the window through its OK button (scripted checks)
 };
 
 std::optional<WindowOptions> ParseWindowOptions(const QStringList& args) {
@@ -140,6 +144,8 @@ int RunQtWindow(int argc, char** argv, const FolderChoice& folders, const std::s
   platform.mixer = mixer;
   platform.appDir = appDir;
   platform.dataDir = dataDir;
+  platform.processId = static_cast<long>(getpid());
+  platform.backgroundRecovery = true;
 
   window.show();
   if (!missing.empty()) {
@@ -164,6 +170,12 @@ int RunQtWindow(int argc, char** argv, const FolderChoice& folders, const std::s
   window.SetHandlers(handlers);
 
   dialog.Start();
+  // A logout or a kill: the unsaved song goes to its recovery file, then every event loop ends
+  // (a file dialog's too, so that its command finishes before the shutdown below).
+  CTermSignals termSignals([&dialog] {
+    dialog.WriteRecoveryNow();
+    QCoreApplication::exit(0);
+  });
 
   if (!options->grab.empty()) {
     QTimer::singleShot(1500, &window, [&window, path = options->grab] {
@@ -171,7 +183,7 @@ int RunQtWindow(int argc, char** argv, const FolderChoice& folders, const std::s
     });
   }
   if (options->quitAfterMs >= 0) {
-    QTimer::singleShot(options->quitAfterMs, &window, &QWidget::close);
+    QTimer::singleShot(options->quitAfterMs, &window, [&window] { window.OkButton()->click(); });
   }
   int rc = app.exec();
   dialog.Shutdown();
