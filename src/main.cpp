@@ -20,6 +20,9 @@
 #if defined(ZENTORY_HAVE_QT)
 #include "ui/qt/run_window.h"
 #endif
+#if defined(ZENTORY_HAVE_WIN32_UI)
+#include "ui/win32/run_window.h"
+#endif
 #if defined(ZENTORY_HAVE_ESPEAK_MECAB)
 #include "platform/espeak_mecab/speech_text.h"
 #endif
@@ -212,6 +215,7 @@ constexpr const char* kNoDisplay =
     "key scripts run with --script FILE\n";
 
 int main(int argc, char** argv) {
+  zentory::UseParentConsole();
   zentory::UseBinaryStandardStreams();
   std::vector<std::string> args = zentory::CommandLineArgs(argc, argv);
   zentory::FolderChoice folders;
@@ -224,7 +228,9 @@ int main(int argc, char** argv) {
   if (HasMidiList(args)) return zentory::CSoundBackends::ListOutputs(std::cout);
   if (auto rc = RunReadingMode(args, folders)) return *rc;
   if (!HasScriptOption(args)) {
-#if defined(ZENTORY_HAVE_QT)
+#if defined(ZENTORY_HAVE_WIN32_UI)
+    return zentory::RunWin32Window(args, folders, dataDir);
+#elif defined(ZENTORY_HAVE_QT)
     if (!HasDisplay()) {
       std::cerr << kNoDisplay;
       return 1;

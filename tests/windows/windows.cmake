@@ -45,3 +45,11 @@ if(TARGET zentory AND TARGET zentory-smf)
                    $<TARGET_FILE:zentory> $<TARGET_FILE:zentory-smf>)
   set_tests_properties(windows_tool_runs PROPERTIES TIMEOUT 120)
 endif()
+
+# The window itself under wine on a virtual display (Xvfb), driven with xdotool.
+if(TARGET zentory)
+  add_test(NAME windows_window_smoke
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/window_smoke.sh ${_wine_run}
+                   $<TARGET_FILE:zentory>)
+  set_tests_properties(windows_window_smoke PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
+endif()

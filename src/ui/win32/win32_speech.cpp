@@ -1,0 +1,24 @@
+#include "ui/win32/win32_speech.h"
+
+#include <iostream>
+
+#include "platform/win32/sapi_speech.h"
+#include "ui/win32/win32_texts.h"
+
+namespace zentory {
+
+CWin32Speech::CWin32Speech() = default;
+CWin32Speech::~CWin32Speech() = default;
+
+ISpeechSynth* CWin32Speech::Start(std::string_view which, HWND window,
+                                  std::vector<std::string>& problems) {
+  (void)window;
+  if (which == "none") return nullptr;
+  std::string problem;
+  voice_ = CSapiSpeech::Create(
+      problem, [](const std::string& failure) { std::cerr << "zentory: " << failure << '\n'; });
+  if (!voice_) problems.push_back(std::string(win32_texts::kNoSapi) + ": " + problem);
+  return voice_.get();
+}
+
+}  // namespace zentory
