@@ -17,6 +17,12 @@ ISpeechSynth* CWin32Speech::Start(std::string_view which, HWND window,
   std::string problem;
   voice_ = CSapiSpeech::Create(
       problem, [](const std::string& failure) { std::cerr << "zentory: " << failure << '\n'; });
+  // A SAPI without a voice, or one that cannot tell its rate and volume (wine's), would only
+  // raise boxes at start-up: it counts as missing.
+  if (voice_ && (voice_->Voices().empty() || !voice_->Rate() || !voice_->Volume())) {
+    voice_.reset();
+    problem = win32_texts::kNoSapiVoice;
+  }
   if (!voice_) problems.push_back(std::string(win32_texts::kNoSapi) + ": " + problem);
   return voice_.get();
 }

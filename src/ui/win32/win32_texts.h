@@ -33,6 +33,7 @@ inline constexpr const char* kBadOption = "使えないオプションです";
 // Backends that could not be had; named once after the first announcement and on standard error.
 inline constexpr const char* kMissingHead = "次の機能を使えません。それ以外の機能で続けます。";
 inline constexpr const char* kNoSapi = "SAPI 5 の音声 (--speech sapi)";
+inline constexpr const char* kNoSapiVoice = "音声がインストールされていません";
 inline constexpr const char* kNoScreenReader =
     "スクリーンリーダーへの通知 (--speech screenreader)。SAPI 5 の音声で読み上げます";
 inline constexpr const char* kNoAudioDevice = "音声出力装置 (waveOut)";
