@@ -53,3 +53,9 @@ if(TARGET zentory)
                    $<TARGET_FILE:zentory>)
   set_tests_properties(windows_window_smoke PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
 endif()
+
+# The package of scripts/build-windows, once made.
+add_test(NAME windows_package
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/package_check.sh ${_wine_run}
+                 ${CMAKE_SOURCE_DIR}/dist/zentory-windows-x64.zip)
+set_tests_properties(windows_package PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)

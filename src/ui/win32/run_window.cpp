@@ -42,6 +42,10 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
       value = args[++i];
     }
     bool ok = true;
+    if (arg == "--help") {
+      std::cout << win32_texts::kUsage;
+      return std::nullopt;
+    }
     if (arg == "--echo") {
       options.echo = true;
     } else if (arg == "--speech" &&
@@ -90,7 +94,12 @@ class CComScope {
 int RunWin32Window(const std::vector<std::string>& args, const FolderChoice& folders,
                    const std::string& dataDir) {
   auto options = ParseWindowOptions(args);
-  if (!options) return 2;
+  if (!options) {
+    for (const auto& arg : args) {
+      if (arg == "--help") return 0;
+    }
+    return 2;
+  }
   CComScope com;
 
   CWin32MainWindow window;
