@@ -9,7 +9,7 @@ if(_win32_srcs)
   add_library(zentory_backend_win32 STATIC ${_win32_srcs})
   target_include_directories(zentory_backend_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(zentory_backend_win32 PUBLIC zentory_sound zentory_win32_ui_logic winmm ole32
-                        uuid PRIVATE zentory_warnings)
+                        oleaut32 uuid PRIVATE zentory_warnings)
   set(ZENTORY_BACKEND_LIBS zentory_backend_win32)
   set(ZENTORY_BACKEND_DEFS ZENTORY_HAVE_WIN32=1)
 endif()

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "platform/win32/sapi_speech.h"
+#include "platform/win32/uia_speech.h"
 #include "ui/win32/win32_texts.h"
 
 namespace zentory {
@@ -12,11 +13,17 @@ CWin32Speech::~CWin32Speech() = default;
 
 ISpeechSynth* CWin32Speech::Start(std::string_view which, HWND window,
                                   std::vector<std::string>& problems) {
-  (void)window;
   if (which == "none") return nullptr;
+  auto onFailure = [](const std::string& failure) { std::cerr << "zentory: " << failure << '\n'; };
   std::string problem;
-  voice_ = CSapiSpeech::Create(
-      problem, [](const std::string& failure) { std::cerr << "zentory: " << failure << '\n'; });
+  if (which == "screenreader") {
+    voice_ = CUiaSpeech::Create(window, problem, onFailure);
+    if (voice_) return voice_.get();
+    problems.push_back(std::string(win32_texts::kNoScreenReader) + " (" + problem + ")" +
+                       win32_texts::kFallbackToSapi);
+    problem.clear();
+  }
+  voice_ = CSapiSpeech::Create(problem, onFailure);
   // A SAPI without a voice, or one that cannot tell its rate and volume (wine's), would only
   // raise boxes at start-up: it counts as missing.
   if (voice_ && (voice_->Voices().empty() || !voice_->Rate() || !voice_->Volume())) {

@@ -34,8 +34,8 @@ inline constexpr const char* kBadOption = "使えないオプションです";
 inline constexpr const char* kMissingHead = "次の機能を使えません。それ以外の機能で続けます。";
 inline constexpr const char* kNoSapi = "SAPI 5 の音声 (--speech sapi)";
 inline constexpr const char* kNoSapiVoice = "音声がインストールされていません";
-inline constexpr const char* kNoScreenReader =
-    "スクリーンリーダーへの通知 (--speech screenreader)。SAPI 5 の音声で読み上げます";
+inline constexpr const char* kNoScreenReader = "スクリーンリーダーへの通知 (--speech screenreader)";
+inline constexpr const char* kFallbackToSapi = "。SAPI 5 の音声で読み上げます";
 inline constexpr const char* kNoAudioDevice = "音声出力装置 (waveOut)";
 inline constexpr const char* kNoHook = "キーボードフック";
 
