@@ -9,6 +9,7 @@
 #include "app/main_dialog.h"
 #include "base/error_report.h"
 #include "platform/fakes/fakes.h"
+#include "platform/win32/endpoint_mixer.h"
 #include "platform/wiring/backends.h"
 #include "platform/wiring/sound_backends.h"
 #include "ui/win32/dialogs.h"
@@ -124,8 +125,15 @@ int RunWin32Window(const std::vector<std::string>& args, const FolderChoice& fol
   CSoundBackends sound;
   AudioMix mix;  // no embedded synth on Windows: rate 0 takes no renderer
   IMidiOutput* midi = sound.StartMidi(options->midi, clock, mix, missing);
-  // A timed run is a scripted check of the window: it never touches the user's mixer.
-  IMixer* mixer = options->quitAfterMs >= 0 ? nullptr : sound.OpenMixer();
+  // A timed run is a scripted check of the window: it never touches the user's volume.
+  std::unique_ptr<CEndpointMixer> endpoint;
+  if (options->quitAfterMs < 0) {
+    std::string problem;
+    endpoint = CEndpointMixer::Create(problem);
+    if (!endpoint)
+      missing.push_back(std::string(win32_texts::kNoAudioDevice) + " (" + problem + ")");
+  }
+  IMixer* mixer = endpoint.get();
   box.SetVoice(speech);
 
   CWin32KeyHook keys(window.Handle());
