@@ -37,6 +37,7 @@ inline constexpr const char* kNoSapiVoice = "音声がインストールされ�
 inline constexpr const char* kNoScreenReader = "スクリーンリーダーへの通知 (--speech screenreader)";
 inline constexpr const char* kFallbackToSapi = "。SAPI 5 の音声で読み上げます";
 inline constexpr const char* kNoAudioDevice = "音声出力装置 (waveOut)";
-inline constexpr const char* kNoHook = "キーボードフック";
+inline constexpr const char* kNoEndpointVolume =
+    "the output's volume cannot be read (Core Audio), it is left as it is: ";
 
 }  // namespace zentory::win32_texts
