@@ -16,6 +16,7 @@
 #include "ui/win32/dialogs.h"
 #include "ui/win32/key_hook.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/wide_text.h"
 #include "ui/win32/win32_speech.h"
 #include "ui/win32/win32_texts.h"
 
@@ -77,6 +78,36 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
   return options;
 }
 
+// True when a file can be made in DIR (removed again at once).
+bool CanWriteIn(const std::string& dir) {
+  std::wstring name = win32ui::Wide(dir);
+  if (!name.empty() && name.back() != L'\\') name.push_back(L'\\');
+  name += L".zentory-write-check-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+// The settings folder FOLDERS names; the current folder, when it cannot be written (a program
+// started from a read-only place), gives way to the user's folder, said once in MISSING.
+std::string WritableSettingsFolder(const FolderChoice& folders, std::vector<std::string>& missing) {
+  std::string dir = SettingsFolder(folders, missing);
+  if (folders.kind != FolderChoice::Kind::kCurrent || dir.empty() || CanWriteIn(dir)) return dir;
+  FolderChoice user;
+  user.kind = FolderChoice::Kind::kUser;
+  std::vector<std::string> problems;
+  std::string userDir = SettingsFolder(user, problems);
+  if (userDir.empty()) {
+    missing.insert(missing.end(), problems.begin(), problems.end());
+    return dir;
+  }
+  missing.push_back(std::string(win32_texts::kReadOnlyFolder) + dir +
+                    win32_texts::kUsingUserFolder + userDir);
+  return userDir;
+}
+
 // COM for the voice on the user-interface thread, for the run.
 class CComScope {
  public:
@@ -116,7 +147,7 @@ int RunWin32Window(const std::vector<std::string>& args, const FolderChoice& fol
   // What cannot be had is said once after the first announcement and written to standard error,
   // never shown in a box: a box before the window has the keyboard would be read by nobody.
   std::vector<std::string> missing;
-  std::string appDir = SettingsFolder(folders, missing);
+  std::string appDir = WritableSettingsFolder(folders, missing);
 
   CBackends backends;
   CWin32Speech voices;

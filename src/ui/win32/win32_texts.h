@@ -37,6 +37,9 @@ inline constexpr const char* kNoSapiVoice = "音声がインストールされ�
 inline constexpr const char* kNoScreenReader = "スクリーンリーダーへの通知 (--speech screenreader)";
 inline constexpr const char* kFallbackToSapi = "。SAPI 5 の音声で読み上げます";
 inline constexpr const char* kNoAudioDevice = "音声出力装置 (waveOut)";
+// Started from a folder that cannot be written: the settings go to the user's folder instead.
+inline constexpr const char* kReadOnlyFolder = "設定を書き込めないフォルダー ";
+inline constexpr const char* kUsingUserFolder = "。設定は次のフォルダーに保存します: ";
 inline constexpr const char* kNoEndpointVolume =
     "the output's volume cannot be read (Core Audio), it is left as it is: ";
 
