@@ -6,10 +6,12 @@ set(ZENTORY_BACKEND_DEFS "")
 
 file(GLOB _win32_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 if(_win32_srcs)
+  # The user's readings (readings.txt) apply before the SAPI voice as before the embedded one.
+  list(APPEND _win32_srcs ${CMAKE_SOURCE_DIR}/src/platform/espeak_mecab/reading_dictionary.cpp)
   add_library(zentory_backend_win32 STATIC ${_win32_srcs})
   target_include_directories(zentory_backend_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(zentory_backend_win32 PUBLIC zentory_sound zentory_win32_ui_logic winmm ole32
-                        oleaut32 uuid PRIVATE zentory_warnings)
+                        oleaut32 uuid normaliz PRIVATE zentory_warnings)
   set(ZENTORY_BACKEND_LIBS zentory_backend_win32)
   set(ZENTORY_BACKEND_DEFS ZENTORY_HAVE_WIN32=1)
 endif()

@@ -208,3 +208,24 @@ TEST(SapiSpeech, ARefusedTextIsReportedOnceAndTheNextOneIsTried) {
 
 }  // namespace
 }  // namespace zentory
+
+namespace zentory {
+namespace {
+
+TEST(SapiSpeech, TheUsersReadingsAndNfkcApplyBeforeTheVoice) {
+  CFakeVoice fake;
+  CSapiSpeech speech(&fake, {});
+  std::vector<int> bad;
+  speech.SetReadings(CReadingDictionary::Parse("鈴木\tすずき\nｿﾅﾀ\tソナタ\n", bad));
+  ASSERT_TRUE(bad.empty());
+  // Half-width katakana of the program's own texts become katakana.
+  EXPECT_EQ(speech.TextForVoice("Zentory のﾊﾞｰｼﾞｮﾝ情報"), "Zentory のバージョン情報");
+  speech.Speak("鈴木のソナタ");  // the entry for ｿﾅﾀ matches its full-width form too
+  ASSERT_FALSE(fake.speaks.empty());
+  EXPECT_EQ(fake.speaks.back().text, L"すずきのソナタ");
+  speech.Speak("ｿﾅﾀ");
+  EXPECT_EQ(fake.speaks.back().text, L"ソナタ");
+}
+
+}  // namespace
+}  // namespace zentory

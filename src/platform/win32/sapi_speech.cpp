@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "platform/espeak_mecab/speech_text.h"
 #include "platform/win32/sapi_speech.h"
 #include "ui/win32/win32_ui_logic.h"
 
@@ -124,12 +125,18 @@ bool CSapiSpeech::SelectVoice(int index) {
   return true;
 }
 
+std::string CSapiSpeech::TextForVoice(std::string_view text) const {
+  // A SAPI voice reads kanji, numbers and symbols itself; only the user's own readings and the
+  // half-width kana of the program's texts need help.
+  return readings_.Apply(NormalizeNfkc(text));
+}
+
 void CSapiSpeech::Speak(std::string_view text) {
   if (text.empty()) {
     voice_->Speak(nullptr, SPF_PURGEBEFORESPEAK, nullptr);
     return;
   }
-  std::wstring wide = WideOf(text);
+  std::wstring wide = WideOf(TextForVoice(text));
   const HRESULT hr =
       voice_->Speak(wide.c_str(), SPF_ASYNC | SPF_PURGEBEFORESPEAK | SPF_IS_NOT_XML, nullptr);
   if (FAILED(hr) && !failureSaid_) {

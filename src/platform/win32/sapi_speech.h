@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/ports/speech.h"
+#include "platform/espeak_mecab/reading_dictionary.h"
 
 namespace zentory {
 
@@ -41,6 +42,11 @@ class CSapiSpeech : public ISpeechSynth {
   static std::unique_ptr<CSapiSpeech> Create(std::string& problem,
                                              std::function<void(const std::string&)> onFailure);
 
+  // The user's readings, applied (after NFKC) to every text before the voice gets it.
+  void SetReadings(CReadingDictionary readings) { readings_ = std::move(readings); }
+  // TEXT as the voice is given it.
+  std::string TextForVoice(std::string_view text) const;
+
   std::vector<std::string> Voices() override;
   int CurrentVoice() override { return current_; }
   bool SelectVoice(int index) override;
@@ -58,6 +64,7 @@ class CSapiSpeech : public ISpeechSynth {
   ISpVoice* voice_;
   std::vector<SapiVoiceEntry> voices_;
   std::function<void(const std::string&)> onFailure_;
+  CReadingDictionary readings_;
   int current_ = -1;
   bool failureSaid_ = false;
 };

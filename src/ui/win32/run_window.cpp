@@ -151,7 +151,7 @@ int RunWin32Window(const std::vector<std::string>& args, const FolderChoice& fol
 
   CBackends backends;
   CWin32Speech voices;
-  ISpeechSynth* speech = voices.Start(options->speech, window.Handle(), missing);
+  ISpeechSynth* speech = voices.Start(options->speech, window.Handle(), missing, appDir);
   IClock* clock = backends.RealClock();
   ITimerService* timers = backends.RealTimers();
   CSoundBackends sound;

@@ -12,7 +12,8 @@ CWin32Speech::CWin32Speech() = default;
 CWin32Speech::~CWin32Speech() = default;
 
 ISpeechSynth* CWin32Speech::Start(std::string_view which, HWND window,
-                                  std::vector<std::string>& problems) {
+                                  std::vector<std::string>& problems,
+                                  const std::string& readingsFolder) {
   if (which == "none") return nullptr;
   auto onFailure = [](const std::string& failure) { std::cerr << "zentory: " << failure << '\n'; };
   std::string problem;
@@ -23,7 +24,13 @@ ISpeechSynth* CWin32Speech::Start(std::string_view which, HWND window,
                        win32_texts::kFallbackToSapi);
     problem.clear();
   }
-  voice_ = CSapiSpeech::Create(problem, onFailure);
+  auto sapi = CSapiSpeech::Create(problem, onFailure);
+  if (sapi && !readingsFolder.empty()) {
+    std::string notice;
+    sapi->SetReadings(CReadingDictionary::Load(readingsFolder, notice));
+    if (!notice.empty()) problems.push_back(notice);
+  }
+  voice_ = std::move(sapi);
   // A SAPI without a voice, or one that cannot tell its rate and volume (wine's), would only
   // raise boxes at start-up: it counts as missing.
   if (voice_ && (voice_->Voices().empty() || !voice_->Rate() || !voice_->Volume())) {

@@ -21,8 +21,10 @@ class CWin32Speech {
   CWin32Speech& operator=(const CWin32Speech&) = delete;
 
   // Starts WHICH ("sapi", "screenreader" or "none") for WINDOW; null without a voice. Each
-  // problem is one line in PROBLEMS.
-  ISpeechSynth* Start(std::string_view which, HWND window, std::vector<std::string>& problems);
+  // problem is one line in PROBLEMS. The SAPI voice takes the user's readings from
+  // READINGSFOLDER/readings.txt (empty: none).
+  ISpeechSynth* Start(std::string_view which, HWND window, std::vector<std::string>& problems,
+                      const std::string& readingsFolder);
 
  private:
   std::unique_ptr<ISpeechSynth> voice_;
