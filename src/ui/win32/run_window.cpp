@@ -26,7 +26,9 @@ namespace {
 
 struct WindowOptions {
   std::string speech = "sapi";
-  MidiChoice midi;
+  // Windows has no embedded synth: the first MIDI output (the GS wavetable synth of a stock
+  // Windows) plays unless --midi names another.
+  MidiChoice midi{"0", {}};
   bool echo = false;
   int quitAfterMs = -1;  // close the window as the close box would (scripted checks)
 };
