@@ -116,11 +116,10 @@ INT_PTR CALLBACK TextInputProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int CWin32MessageBox::Show(std::string_view text) {
-  std::string copy(text);
   if (window_ != nullptr) {
-    window_->RunOnUiThread([&] { ShowHere(copy); });
+    window_->RunOnUiThread([this, copy = std::string(text)] { ShowHere(copy); });
   } else {
-    ShowHere(copy);
+    ShowHere(std::string(text));
   }
   return 1;
 }

@@ -11,6 +11,8 @@ namespace zentory {
 
 class CWin32MainWindow;
 
+// A box asked for on another thread is shown on the user-interface thread; the asking thread does
+// not wait for it.
 class CWin32MessageBox : public IMessageBox {
  public:
   // WINDOW: the main window; not owned.

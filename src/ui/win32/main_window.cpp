@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "base/text_codec.h"
 #include "ui/win32/wide_text.h"
@@ -15,7 +16,7 @@ namespace {
 using win32ui::Wide;
 
 constexpr wchar_t kClassName[] = L"ZentoryMainWindow";
-constexpr UINT kMsgRunOnUi = WM_APP + 20;  // wParam: the function to run, called synchronously
+constexpr UINT kMsgRunOnUi = WM_APP + 20;  // wParam: the function to run, owned by the message
 constexpr UINT_PTR kAboutCommand = 0x10;
 constexpr UINT_PTR kQuitTimer = 1;
 
@@ -167,9 +168,11 @@ LRESULT CWin32MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
-    case kMsgRunOnUi:
-      (*reinterpret_cast<const std::function<void()>*>(wp))();
+    case kMsgRunOnUi: {
+      std::unique_ptr<std::function<void()>> fn(reinterpret_cast<std::function<void()>*>(wp));
+      if (fn && *fn) (*fn)();
       return 0;
+    }
     case static_cast<UINT>(kMsgPlaybackEnded):
     case static_cast<UINT>(kMsgVelocityTooLow):
       if (handlers_.posted) handlers_.posted(static_cast<int>(msg));
@@ -298,12 +301,15 @@ void CWin32MainWindow::Post(int message) {
   if (hwnd_ != nullptr) PostMessageW(hwnd_, static_cast<UINT>(message), 0, 0);
 }
 
-void CWin32MainWindow::RunOnUiThread(const std::function<void()>& fn) {
+void CWin32MainWindow::RunOnUiThread(std::function<void()> fn) {
   if (OnUiThread() || hwnd_ == nullptr) {
     fn();
     return;
   }
-  SendMessageW(hwnd_, kMsgRunOnUi, reinterpret_cast<WPARAM>(&fn), 0);
+  auto queued = std::make_unique<std::function<void()>>(std::move(fn));
+  if (PostMessageW(hwnd_, kMsgRunOnUi, reinterpret_cast<WPARAM>(queued.get()), 0)) {
+    queued.release();  // the message owns it now
+  }
 }
 
 }  // namespace zentory

@@ -60,8 +60,10 @@ class CWin32MainWindow : public IWindowView, public IMainWindowPost {
   // IMainWindowPost
   void Post(int message) override;
 
-  // Runs FN on the UI thread while the calling thread waits (a box asked for elsewhere).
-  void RunOnUiThread(const std::function<void()>& fn);
+  // Runs FN on the UI thread: at once when called there, else queued, and the calling thread goes
+  // on without waiting (a waiting play or timer thread could deadlock against the UI thread
+  // stopping it).
+  void RunOnUiThread(std::function<void()> fn);
   bool OnUiThread() const { return GetCurrentThreadId() == uiThread_; }
 
  private:
