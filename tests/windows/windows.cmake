@@ -4,7 +4,8 @@
 
 # The Win32 backends against fakes of the system calls.
 if(TARGET zentory_backend_win32)
-  zentory_test_suite(zentory_tests_win32 platform_win32 zentory_backend_win32 zentory_wiring)
+  zentory_test_suite(zentory_tests_win32 platform_win32 zentory_ui_win32 zentory_backend_win32
+                     zentory_wiring)
 endif()
 
 set(_wine_run ${CMAKE_SOURCE_DIR}/scripts/wine-run)
@@ -59,3 +60,13 @@ add_test(NAME windows_package
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/package_check.sh ${_wine_run}
                  ${CMAKE_SOURCE_DIR}/dist/zentory-windows-x64.zip)
 set_tests_properties(windows_package PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)
+
+# The window's own tests (tests/platform_win32/win32_window_test.cpp) on a virtual display.
+if(TARGET zentory_tests_win32)
+  add_test(NAME windows_window_tests
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/on_display.sh ${_wine_run}
+                   $<TARGET_FILE:zentory_tests_win32> --gtest_filter=Win32Window.*
+                   --gtest_brief=1)
+  set_tests_properties(windows_window_tests PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77
+                       RUN_SERIAL TRUE)
+endif()
