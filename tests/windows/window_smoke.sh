@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows window under wine on a virtual display: it opens titled ゼントリー, answers Ctrl+Alt+V
-# with the version, and quits with Ctrl+Q; no box opens on the way (wine has neither an audio nor
-# a MIDI device here). Skipped (exit 77) with a message where Xvfb, xdotool or wine is missing.
+# with the version, keeps Return and Escape for the program, hands the keyboard to the text-input
+# and open dialogs and takes it back after them, and quits with Ctrl+Q; no box opens on the way
+# (wine has neither an audio nor a MIDI device here). Skipped (exit 77) with a message where Xvfb, xdotool or wine is missing.
 # usage: window_smoke.sh WINE_RUN ZENTORY.exe
 set -u
 wine_run=$1
@@ -73,6 +74,58 @@ DISPLAY=$display xdotool key Return Escape
 sleep 1
 DISPLAY=$display xdotool search --name 'ゼントリー' >/dev/null 2>&1 ||
   fail "Return or Escape closed the window"
+
+# wait_for TEXT: until the program has said TEXT (twenty seconds at most).
+wait_for() {
+  for _ in $(seq 100); do
+    grep -q "$1" "$work/out" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# wait_window TITLE: the window id of TITLE once it is there.
+wait_window() {
+  local id
+  for _ in $(seq 100); do
+    id=$(DISPLAY=$display xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    if [[ -n "$id" ]]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+
+# The text-input dialog takes the keys while it is open; its text comes back as the marker, and
+# the keyboard is the main window's again afterwards.
+DISPLAY=$display xdotool key --clearmodifiers ctrl+alt+m
+dialog=$(wait_window 'テキスト入力') || fail "Ctrl+Alt+M opened no テキスト入力 dialog"
+DISPLAY=$display xdotool windowfocus --sync "$dialog" 2>/dev/null
+DISPLAY=$display xdotool type --delay 50 'intro'
+DISPLAY=$display xdotool key Return
+wait_for 'マーカー「intro」を挿入しました' || fail "the typed marker was not inserted"
+DISPLAY=$display xdotool key --clearmodifiers ctrl+l
+wait_for 'intro.*' >/dev/null
+before=$(grep -c 'バージョン1.09' "$work/out")
+DISPLAY=$display xdotool key --clearmodifiers ctrl+alt+v
+sleep 1
+[[ $(grep -c 'バージョン1.09' "$work/out") -gt $before ]] ||
+  fail "after the text-input dialog the keys no longer reach the program"
+
+# The open dialog: cancelled with Escape, nothing is loaded, and the keys come back.
+DISPLAY=$display xdotool key --clearmodifiers ctrl+o
+open=$(wait_window '開く') || fail "Ctrl+O opened no 開く dialog"
+# The dialog fills its folder view before it takes keys.
+sleep 2
+DISPLAY=$display xdotool windowfocus --sync "$open" 2>/dev/null
+DISPLAY=$display xdotool key Escape
+wait_for 'ファイルを読み込みませんでした。' || fail "cancelling the open dialog was not announced"
+before=$(grep -c 'バージョン1.09' "$work/out")
+DISPLAY=$display xdotool key --clearmodifiers ctrl+alt+v
+sleep 1
+[[ $(grep -c 'バージョン1.09' "$work/out") -gt $before ]] ||
+  fail "after the open dialog the keys no longer reach the program"
 
 DISPLAY=$display xdotool key --clearmodifiers ctrl+q
 for _ in $(seq 100); do
