@@ -2,7 +2,8 @@
 # The Windows window under wine on a virtual display: it opens titled ゼントリー, answers Ctrl+Alt+V
 # with the version, keeps Return and Escape for the program, hands the keyboard to the text-input
 # and open dialogs and takes it back after them, and quits with Ctrl+Q; no box opens on the way
-# (wine has neither an audio nor a MIDI device here). Skipped (exit 77) with a message where Xvfb, xdotool or wine is missing.
+# (wine has neither an audio nor a MIDI device here). Skipped (exit 77) with a message where Xvfb,
+# xdotool or wine is missing.
 # usage: window_smoke.sh WINE_RUN ZENTORY.exe
 set -u
 wine_run=$1

@@ -52,7 +52,8 @@ if(TARGET zentory)
   add_test(NAME windows_window_smoke
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/window_smoke.sh ${_wine_run}
                    $<TARGET_FILE:zentory>)
-  set_tests_properties(windows_window_smoke PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
+  set_tests_properties(windows_window_smoke PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77
+                       RUN_SERIAL TRUE)
 endif()
 
 # The package of scripts/build-windows, once made.
