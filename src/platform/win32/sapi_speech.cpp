@@ -125,6 +125,13 @@ bool CSapiSpeech::SelectVoice(int index) {
   return true;
 }
 
+std::string SapiReading(std::string_view text, const std::string& readingsFolder,
+                        std::string& notice) {
+  CSapiSpeech speech(nullptr, {});
+  if (!readingsFolder.empty()) speech.SetReadings(CReadingDictionary::Load(readingsFolder, notice));
+  return speech.TextForVoice(text);
+}
+
 std::string CSapiSpeech::TextForVoice(std::string_view text) const {
   // A SAPI voice reads kanji, numbers and symbols itself; only the user's own readings and the
   // half-width kana of the program's texts need help.

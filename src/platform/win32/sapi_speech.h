@@ -27,6 +27,11 @@ struct SapiVoiceEntry {
   std::shared_ptr<ISpObjectToken> token;
 };
 
+// What `zentory --reading TEXT` prints on Windows: TEXT as the SAPI voice is given it, with the
+// user's readings of READINGSFOLDER/readings.txt. NOTICE gets what was wrong with that file.
+std::string SapiReading(std::string_view text, const std::string& readingsFolder,
+                        std::string& notice);
+
 class CSapiSpeech : public ISpeechSynth {
  public:
   // Takes a reference to VOICE. ONFAILURE hears, once,
