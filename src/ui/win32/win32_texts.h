@@ -27,6 +27,7 @@ inline constexpr const char* kUsage =
     "使い方: zentory [--speech sapi|screenreader|none] [--midi none|N|名前の一部]\n"
     "               [--midi-log FILE] [--echo] [--quit-after MS] [--config DIR|--user-config]\n"
     "        zentory --midi list\n"
+    "        zentory [--config DIR|--user-config] --reading TEXT\n"
     "        zentory --script FILE [--speech ...] [--midi ...] [--midi-log FILE] [--config ...]\n";
 inline constexpr const char* kBadOption = "使えないオプションです";
 
