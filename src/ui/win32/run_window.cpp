@@ -171,7 +171,8 @@ int RunWin32Window(const std::vector<std::string>& args, const FolderChoice& fol
     if (!endpoint) std::cerr << "zentory: " << win32_texts::kNoEndpointVolume << problem << '\n';
   }
   IMixer* mixer = endpoint.get();
-  box.SetVoice(speech);
+  // A screen reader reads a box by itself; any other voice reads it here.
+  box.SetVoice(voices.ScreenReader() ? nullptr : speech);
 
   CWin32KeyHook keys(window.Handle());
   CWin32Dialogs dialogs(&window);

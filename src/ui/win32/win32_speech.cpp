@@ -19,7 +19,10 @@ ISpeechSynth* CWin32Speech::Start(std::string_view which, HWND window,
   std::string problem;
   if (which == "screenreader") {
     voice_ = CUiaSpeech::Create(window, problem, onFailure);
-    if (voice_) return voice_.get();
+    if (voice_) {
+      screenReader_ = true;
+      return voice_.get();
+    }
     problems.push_back(std::string(win32_texts::kNoScreenReader) + " (" + problem + ")" +
                        win32_texts::kFallbackToSapi);
     problem.clear();

@@ -25,9 +25,12 @@ class CWin32Speech {
   // READINGSFOLDER/readings.txt (empty: none).
   ISpeechSynth* Start(std::string_view which, HWND window, std::vector<std::string>& problems,
                       const std::string& readingsFolder);
+  // True when the running screen reader speaks: it reads message boxes by itself.
+  bool ScreenReader() const { return screenReader_; }
 
  private:
   std::unique_ptr<ISpeechSynth> voice_;
+  bool screenReader_ = false;
 };
 
 }  // namespace zentory
