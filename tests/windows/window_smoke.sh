@@ -106,8 +106,6 @@ DISPLAY=$display xdotool windowfocus --sync "$dialog" 2>/dev/null
 DISPLAY=$display xdotool type --delay 50 'intro'
 DISPLAY=$display xdotool key Return
 wait_for 'マーカー「intro」を挿入しました' || fail "the typed marker was not inserted"
-DISPLAY=$display xdotool key --clearmodifiers ctrl+l
-wait_for 'intro.*' >/dev/null
 before=$(grep -c 'バージョン1.09' "$work/out")
 DISPLAY=$display xdotool key --clearmodifiers ctrl+alt+v
 sleep 1
