@@ -22,6 +22,10 @@
 #if defined(ZENTORY_HAVE_QT)
 #include "ui/qt/run_window.h"
 #endif
+#if defined(ZENTORY_HAVE_WIN32_UI)
+#include "platform/win32/sapi_speech.h"
+#include "ui/win32/run_window.h"
+#endif
 #if defined(ZENTORY_HAVE_ESPEAK_MECAB)
 #include "platform/espeak_mecab/speech_text.h"
 #endif
@@ -161,8 +165,8 @@ int RunScriptMode(const Options& options, const FolderChoice& folders, const std
   return RunScript(file, options.script, env, std::cout, std::cerr);
 }
 
-// zentory --reading TEXT: prints TEXT exactly as the embedded voice will be given it, so a user
-// can check an entry of readings.txt; no window opens.
+// zentory --reading TEXT: prints TEXT exactly as the voice (the embedded one, or SAPI on Windows)
+// will be given it, so a user can check an entry of readings.txt; no window opens.
 constexpr const char* kReadingOption = "--reading";
 constexpr const char* kReadingUsage =
     "usage: zentory [--config DIR|--user-config] --reading TEXT\n";
@@ -178,6 +182,12 @@ std::optional<int> RunReadingMode(const std::vector<std::string>& args,
 #if defined(ZENTORY_HAVE_ESPEAK_MECAB)
   std::string notice;
   std::string reading = ReadingForVoice(args[2], SettingsFolderOrSay(folders), notice);
+  if (!notice.empty()) std::cerr << "zentory: " << notice << '\n';
+  std::cout << reading << '\n';
+  return 0;
+#elif defined(ZENTORY_HAVE_WIN32_UI)
+  std::string notice;
+  std::string reading = SapiReading(args[2], SettingsFolderOrSay(folders), notice);
   if (!notice.empty()) std::cerr << "zentory: " << notice << '\n';
   std::cout << reading << '\n';
   return 0;
@@ -222,6 +232,7 @@ bool HasHelp(const std::vector<std::string>& args) {
 }
 
 int main(int argc, char** argv) {
+  zentory::UseParentConsole();
   zentory::UseBinaryStandardStreams();
   std::vector<std::string> args = zentory::CommandLineArgs(argc, argv);
   if (HasHelp(args)) {
@@ -238,7 +249,9 @@ int main(int argc, char** argv) {
   if (HasMidiList(args)) return zentory::CSoundBackends::ListOutputs(std::cout);
   if (auto rc = RunReadingMode(args, folders)) return *rc;
   if (!HasScriptOption(args)) {
-#if defined(ZENTORY_HAVE_QT)
+#if defined(ZENTORY_HAVE_WIN32_UI)
+    return zentory::RunWin32Window(args, folders, dataDir);
+#elif defined(ZENTORY_HAVE_QT)
     if (!HasDisplay()) {
       std::cerr << kNoDisplay;
       return 1;

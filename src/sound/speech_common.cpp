@@ -57,7 +57,9 @@ CSpeechCommon::CSpeechCommon(ISpeechSynth* engine, IWindowView* view)
   if (view_) {
     view_->SetFormatList(names, selected);
     std::vector<std::string> voices = engine_->Voices();
-    view_->SetVoiceList(voices, voices.empty() ? -1 : 0);
+    int first = engine_->PreferredVoice();
+    if (first < 0 || first >= static_cast<int>(voices.size())) first = 0;
+    view_->SetVoiceList(voices, voices.empty() ? -1 : first);
   }
   SelectVoice();
   auto rate = engine_->Rate();

@@ -58,3 +58,39 @@ TEST_F(SpeechCommonTest, AVoiceThatCannotTellItsRateGivesOneBox) {
 
 }  // namespace
 }  // namespace zentory
+
+namespace zentory {
+namespace {
+
+// An engine that knows a better first voice than the first row (SAPI's first Japanese voice).
+class PreferringSpeech : public FakeSpeech {
+ public:
+  int preferred = 0;
+  int PreferredVoice() override { return preferred; }
+};
+
+TEST(SpeechCommonVoiceList, TheEnginesPreferredRowIsSelectedAndAWrongOneIgnored) {
+  FakeMessageBox boxes;
+  ScopedMessageBoxTarget scope{&boxes};
+  FakeWindowView view;
+  PreferringSpeech engine;
+  engine.voiceNames = {"English", "British", "日本語"};
+  engine.current = -1;
+  engine.preferred = 2;
+  {
+    CSpeechCommon speech(&engine, &view);
+    EXPECT_EQ(view.voiceSelected, 2);
+    EXPECT_EQ(engine.current, 2);  // the row shown is the voice that speaks
+  }
+  engine.current = -1;
+  engine.preferred = 7;  // not a row: the first row, as without a preference
+  {
+    CSpeechCommon speech(&engine, &view);
+    EXPECT_EQ(view.voiceSelected, 0);
+    EXPECT_EQ(engine.current, 0);
+  }
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+}  // namespace
+}  // namespace zentory

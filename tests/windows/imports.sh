@@ -15,8 +15,8 @@ for exe in "$@"; do
   for dll in $dlls; do
     case "$dll" in
       kernel32.dll | user32.dll | gdi32.dll | shell32.dll | advapi32.dll | ole32.dll | \
-        oleaut32.dll | comdlg32.dll | winmm.dll | msvcrt.dll | ucrtbase.dll | ws2_32.dll | \
-        bcrypt.dll | api-ms-win-*.dll) ;;
+        oleaut32.dll | comdlg32.dll | comctl32.dll | winmm.dll | msvcrt.dll | ucrtbase.dll | \
+        ws2_32.dll | bcrypt.dll | normaliz.dll | api-ms-win-*.dll) ;;
       *)
         echo "$exe imports $dll, which Windows does not ship"
         status=1

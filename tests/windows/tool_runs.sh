@@ -36,6 +36,15 @@ if [[ -n "$folder" ]]; then
 fi
 [[ ! -e "$work/setup.ini" ]] || fail "--user-config wrote setup.ini into the current folder"
 
+# --reading prints what the SAPI voice is given: NFKC and the user's readings; a bad line of
+# readings.txt is named on standard error.
+mkdir -p "$work/readings"
+printf '鈴木\tすずき\nbad line\n' >"$work/readings/readings.txt"
+out=$(cd "$work/readings" && "$wine_run" "$zentory" --reading '鈴木のﾊﾞｰｼﾞｮﾝ' 2>"$work/err")
+rc=$?
+[[ $rc == 0 && $out == 'すずきのバージョン' ]] || fail "--reading: exit $rc, said: $out"
+grep -q '2行目' "$work/err" || fail "--reading: the bad line of readings.txt was not named"
+
 # render needs the embedded synth, which the Windows build does not have yet: one line, exit 2.
 "$wine_run" "$smf" render "$work/a.mid" "$work/a.wav" >"$work/out" 2>"$work/err"
 rc=$?

@@ -4,7 +4,8 @@
 
 # The Win32 backends against fakes of the system calls.
 if(TARGET zentory_backend_win32)
-  zentory_test_suite(zentory_tests_win32 platform_win32 zentory_backend_win32 zentory_wiring)
+  zentory_test_suite(zentory_tests_win32 platform_win32 zentory_ui_win32 zentory_backend_win32
+                     zentory_wiring)
 endif()
 
 set(_wine_run ${CMAKE_SOURCE_DIR}/scripts/wine-run)
@@ -44,4 +45,29 @@ if(TARGET zentory AND TARGET zentory-smf)
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/tool_runs.sh ${_wine_run}
                    $<TARGET_FILE:zentory> $<TARGET_FILE:zentory-smf>)
   set_tests_properties(windows_tool_runs PROPERTIES TIMEOUT 120)
+endif()
+
+# The window itself under wine on a virtual display (Xvfb), driven with xdotool.
+if(TARGET zentory)
+  add_test(NAME windows_window_smoke
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/window_smoke.sh ${_wine_run}
+                   $<TARGET_FILE:zentory>)
+  set_tests_properties(windows_window_smoke PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77
+                       RUN_SERIAL TRUE)
+endif()
+
+# The package of scripts/build-windows, once made.
+add_test(NAME windows_package
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/package_check.sh ${_wine_run}
+                 ${CMAKE_SOURCE_DIR}/dist/zentory-windows-x64.zip)
+set_tests_properties(windows_package PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)
+
+# The window's own tests (tests/platform_win32/win32_window_test.cpp) on a virtual display.
+if(TARGET zentory_tests_win32)
+  add_test(NAME windows_window_tests
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/on_display.sh ${_wine_run}
+                   $<TARGET_FILE:zentory_tests_win32> --gtest_filter=Win32Window.*
+                   --gtest_brief=1)
+  set_tests_properties(windows_window_tests PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77
+                       RUN_SERIAL TRUE)
 endif()

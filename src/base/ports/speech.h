@@ -24,6 +24,9 @@ class ISpeechSynth {
   virtual std::vector<std::string> Voices() = 0;
   virtual int CurrentVoice() = 0;           // index into Voices(), -1 for the default voice
   virtual bool SelectVoice(int index) = 0;  // also drops what is being spoken
+  // The row the voice list starts on: the first voice unless the engine knows a better one (a
+  // Japanese voice among English ones).
+  virtual int PreferredVoice() { return 0; }
   // Drops queued and current speech, then speaks TEXT (UTF-8, read literally) asynchronously.
   // The empty text only silences.
   virtual void Speak(std::string_view text) = 0;

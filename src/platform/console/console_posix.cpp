@@ -6,6 +6,8 @@ std::vector<std::string> CommandLineArgs(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
 
+void UseParentConsole() {}
+
 void UseBinaryStandardStreams() {}
 
 }  // namespace zentory

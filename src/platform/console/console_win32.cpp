@@ -33,6 +33,29 @@ std::vector<std::string> CommandLineArgs(int argc, char** argv) {
   return args;
 }
 
+namespace {
+
+// True when HANDLE leads somewhere: a file, a pipe or a console.
+bool Usable(HANDLE handle) {
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+         GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+}  // namespace
+
+void UseParentConsole() {
+  const bool out = Usable(GetStdHandle(STD_OUTPUT_HANDLE));
+  const bool err = Usable(GetStdHandle(STD_ERROR_HANDLE));
+  const bool in = Usable(GetStdHandle(STD_INPUT_HANDLE));
+  if (out && err && in) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;  // started from the desktop: no console
+  SetConsoleOutputCP(CP_UTF8);
+  // Only the streams that were not redirected go to the console.
+  if (!out) std::freopen("CONOUT$", "w", stdout);
+  if (!err) std::freopen("CONOUT$", "w", stderr);
+  if (!in) std::freopen("CONIN$", "r", stdin);
+}
+
 void UseBinaryStandardStreams() {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
