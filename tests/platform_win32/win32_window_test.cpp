@@ -70,11 +70,15 @@ TEST(Win32Window, PostedMessagesAndBoxesReachTheWindowsThreadInOrder) {
     window.Post(kMsgVelocityTooLow);
     window.RunOnUiThread([&] { got.push_back(1); });  // never waits for the window's thread
     window.Post(kMsgPlaybackEnded);
+    // Every message of the core reaches it, the quit pause's and the recovery writer's too.
+    window.Post(kMsgQuitPauseOver);
+    window.Post(kMsgRecoveryDue);
   });
   player.join();
   EXPECT_TRUE(got.empty());
   Pump();
-  EXPECT_EQ(got, (std::vector<int>{kMsgVelocityTooLow, 1, kMsgPlaybackEnded}));
+  EXPECT_EQ(got, (std::vector<int>{kMsgVelocityTooLow, 1, kMsgPlaybackEnded, kMsgQuitPauseOver,
+                                   kMsgRecoveryDue}));
 }
 
 TEST(Win32Window, ClosingRunsTheShutdownOnceAndEndsTheLoop) {

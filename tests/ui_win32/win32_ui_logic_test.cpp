@@ -12,9 +12,10 @@ namespace {
 using namespace std::string_literals;
 
 TEST(HookRouting, MainWindowKeysAreDeliveredAndOthersPass) {
-  // A press (bit 31 clear, auto-repeat bit 30 set or not) goes to the sink.
+  // A press (bit 31 clear) goes to the sink; with bit 30 set it is the auto-repeat of a held
+  // key, which must neither confirm nor cancel a quit.
   EXPECT_EQ(RouteHookKey(0, 0x001C0001u, true), HookAction::kDeliverDown);  // Return
-  EXPECT_EQ(RouteHookKey(0, 0x401C0001u, true), HookAction::kDeliverDown);  // held: repeats
+  EXPECT_EQ(RouteHookKey(0, 0x401C0001u, true), HookAction::kDeliverRepeat);
   EXPECT_EQ(RouteHookKey(0, 0xC01C0001u, true), HookAction::kDeliverUp);
   // Codes the hook must not act on: negative, and a message only looked at.
   EXPECT_EQ(RouteHookKey(-1, 0x00010001u, true), HookAction::kPass);

@@ -112,7 +112,10 @@ sleep 1
 [[ $(grep -c 'バージョン1.09' "$work/out") -gt $before ]] ||
   fail "after the text-input dialog the keys no longer reach the program"
 
-# The open dialog: cancelled with Escape, nothing is loaded, and the keys come back.
+# The open dialog: cancelled with Escape, nothing is loaded, and the keys come back. The marker
+# left the song changed, so the first Ctrl+O only asks to be pressed again.
+DISPLAY=$display xdotool key --clearmodifiers ctrl+o
+wait_for '保存せずにファイルを読み込むには' || fail "Ctrl+O on a changed song did not ask first"
 DISPLAY=$display xdotool key --clearmodifiers ctrl+o
 open=$(wait_window '開く') || fail "Ctrl+O opened no 開く dialog"
 # The dialog fills its folder view before it takes keys.
@@ -126,6 +129,8 @@ sleep 1
 [[ $(grep -c 'バージョン1.09' "$work/out") -gt $before ]] ||
   fail "after the open dialog the keys no longer reach the program"
 
+DISPLAY=$display xdotool key --clearmodifiers ctrl+q
+wait_for '保存せずに終了するには' || fail "Ctrl+Q on a changed song did not ask first"
 DISPLAY=$display xdotool key --clearmodifiers ctrl+q
 for _ in $(seq 100); do
   kill -0 "$app" 2>/dev/null || break

@@ -55,6 +55,8 @@ LRESULT CALLBACK CWin32KeyHook::HookProc(int code, WPARAM wp, LPARAM lp) {
   IKeySink* sink = self->sink_;
   if (action == win32ui::HookAction::kDeliverDown) {
     sink->OnKeyDown(key, ctrl, shift, alt);
+  } else if (action == win32ui::HookAction::kDeliverRepeat) {
+    sink->OnKeyRepeat(key, ctrl, shift, alt);
   } else {
     sink->OnKeyUp(key, ctrl, shift, alt);
   }

@@ -16,7 +16,11 @@ namespace {
 using win32ui::Wide;
 
 constexpr wchar_t kClassName[] = L"ZentoryMainWindow";
-constexpr UINT kMsgRunOnUi = WM_APP + 20;  // wParam: the function to run, owned by the message
+// The core posts its own messages in WM_APP .. WM_APP + 0xFF (playback ended, play reports, the
+// quit pause, the recovery write, ...); the window's own come after them.
+constexpr UINT kFirstCoreMessage = WM_APP;
+constexpr UINT kLastCoreMessage = WM_APP + 0xFF;
+constexpr UINT kMsgRunOnUi = WM_APP + 0x100;  // wParam: the function to run, owned by the message
 constexpr UINT_PTR kAboutCommand = 0x10;
 constexpr UINT_PTR kQuitTimer = 1;
 
@@ -168,16 +172,20 @@ LRESULT CWin32MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
+    case WM_ENDSESSION:
+      // The process may end as soon as this returns: what is unsaved goes to its recovery file.
+      if (wp && handlers_.sessionEnding) handlers_.sessionEnding();
+      return 0;
     case kMsgRunOnUi: {
       std::unique_ptr<std::function<void()>> fn(reinterpret_cast<std::function<void()>*>(wp));
       if (fn && *fn) (*fn)();
       return 0;
     }
-    case static_cast<UINT>(kMsgPlaybackEnded):
-    case static_cast<UINT>(kMsgVelocityTooLow):
-      if (handlers_.posted) handlers_.posted(static_cast<int>(msg));
-      return 0;
     default:
+      if (msg >= kFirstCoreMessage && msg <= kLastCoreMessage) {
+        if (handlers_.posted) handlers_.posted(static_cast<int>(msg));
+        return 0;
+      }
       break;
   }
   return DefWindowProcW(hwnd_, msg, wp, lp);

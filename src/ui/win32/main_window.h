@@ -29,8 +29,10 @@ class CWin32MainWindow : public IWindowView, public IMainWindowPost {
     std::function<void()> formatSelected;
     std::function<void(int)> rateSlider;
     std::function<void(int)> volumeSlider;
-    std::function<void(int)> posted;  // WM_APP + 10 / + 11, on the UI thread
-    std::function<void()> closing;    // once, before the window goes (close box, OK, Close())
+    std::function<void(int)>
+        posted;  // the core's messages (WM_APP .. WM_APP + 0xFF), on the UI thread
+    std::function<void()> closing;        // once, before the window goes (close box, OK, Close())
+    std::function<void()> sessionEnding;  // Windows logs off or shuts down (WM_ENDSESSION)
   };
   void SetHandlers(Handlers handlers) { handlers_ = std::move(handlers); }
   // Writes every guide text to standard output as "say: TEXT".

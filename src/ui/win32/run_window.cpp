@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
+#include <future>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -21,6 +25,41 @@
 #include "ui/win32/win32_texts.h"
 
 namespace zentory {
+
+namespace {
+
+// Windows ends a process about five seconds after the console's close event.
+constexpr std::chrono::milliseconds kConsoleCloseWait{4000};
+
+// The console's close, logoff and shutdown events run ONCLOSE on the thread Windows starts for
+// them. One run has one window, so one handler at a time is all there is.
+class ScopedConsoleClose {
+ public:
+  explicit ScopedConsoleClose(std::function<void()> onClose) {
+    Current() = std::move(onClose);
+    SetConsoleCtrlHandler(&Handler, TRUE);
+  }
+  ~ScopedConsoleClose() {
+    SetConsoleCtrlHandler(&Handler, FALSE);
+    Current() = nullptr;
+  }
+  ScopedConsoleClose(const ScopedConsoleClose&) = delete;
+  ScopedConsoleClose& operator=(const ScopedConsoleClose&) = delete;
+
+ private:
+  static std::function<void()>& Current() {
+    static std::function<void()> onClose;
+    return onClose;
+  }
+  static BOOL WINAPI Handler(DWORD event) {
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+      if (Current()) Current()();
+    }
+    return FALSE;  // the default handling (ending the process) follows
+  }
+};
+
+}  // namespace
 
 namespace {
 
@@ -190,6 +229,8 @@ int RunWin32Window(const std::vector<std::string>& args, const FolderChoice& fol
   platform.mixer = mixer;
   platform.appDir = appDir;
   platform.dataDir = dataDir;
+  platform.processId = static_cast<long>(GetCurrentProcessId());
+  platform.backgroundRecovery = true;
 
   window.Show();
   CMainDialog dialog(platform);
@@ -201,9 +242,20 @@ int RunWin32Window(const std::vector<std::string>& args, const FolderChoice& fol
   handlers.volumeSlider = [&dialog](int v) { dialog.OnVolumeSlider(v); };
   handlers.posted = [&dialog](int message) { dialog.OnPosted(message); };
   handlers.closing = [&dialog] { dialog.Shutdown(); };
+  handlers.sessionEnding = [&dialog] { dialog.WriteRecoveryNow(); };
   window.SetHandlers(handlers);
 
   dialog.Start();
+  // Closing the console the program was started from ends it too: the song is kept first.
+  ScopedConsoleClose consoleClose([&window, &dialog] {
+    auto written = std::make_shared<std::promise<void>>();
+    std::future<void> done = written->get_future();
+    window.RunOnUiThread([&dialog, written] {
+      dialog.WriteRecoveryNow();
+      written->set_value();
+    });
+    done.wait_for(kConsoleCloseWait);
+  });
   if (!missing.empty()) {
     std::string text = win32_texts::kMissingHead;
     for (const auto& m : missing) {

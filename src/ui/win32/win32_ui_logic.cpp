@@ -16,7 +16,8 @@ constexpr std::string_view kAllFilesPattern = "*.*";
 HookAction RouteHookKey(int code, std::uint32_t flags, bool mainWindowActive) {
   if (code < 0 || code == kHcNoRemove) return HookAction::kPass;
   if (!mainWindowActive) return HookAction::kPass;
-  return (flags & kKeyUpFlag) != 0 ? HookAction::kDeliverUp : HookAction::kDeliverDown;
+  if ((flags & kKeyUpFlag) != 0) return HookAction::kDeliverUp;
+  return (flags & kWasDownFlag) != 0 ? HookAction::kDeliverRepeat : HookAction::kDeliverDown;
 }
 
 std::string CommonDialogFilter(std::string_view filter) {

@@ -12,13 +12,15 @@ namespace zentory::win32ui {
 
 // What the thread keyboard hook does with one call.
 enum class HookAction {
-  kPass,         // hand the call on and return its result: not ours to take
-  kDeliverDown,  // give the press to the sink, then discard it
-  kDeliverUp,    // give the release to the sink, then discard it
+  kPass,           // hand the call on and return its result: not ours to take
+  kDeliverDown,    // give the press to the sink, then discard it
+  kDeliverUp,      // give the release to the sink, then discard it
+  kDeliverRepeat,  // give the auto-repeat of a held key to the sink, then discard it
 };
 
 inline constexpr int kHcNoRemove = 3;  // the message is only being looked at
 inline constexpr std::uint32_t kKeyUpFlag = 0x80000000u;
+inline constexpr std::uint32_t kWasDownFlag = 0x40000000u;  // a press of a key already held
 
 // CODE and FLAGS are the hook's code and lParam; MAINWINDOWACTIVE says whether the main window is
 // the thread's active window. Keys of a message box or dialog stay theirs, so those can always be
