@@ -96,7 +96,8 @@ INT_PTR CALLBACK TextInputProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
         const int got = GetWindowTextW(edit, wide.data(), length + 1);
         wide.resize(static_cast<std::size_t>(got > 0 ? got : 0));
         if (state != nullptr) {
-          state->text = Cp932ToUtf8(Utf8ToCp932Limited(Utf8(wide), kTextInputMaxBytes));
+          // Characters CP932 cannot hold are kept, so the marker command can say they were lost.
+          state->text = Utf8CutToCp932Length(Utf8(wide), kTextInputMaxBytes);
         }
         EndDialog(dialog, IDOK);
         return TRUE;
