@@ -6,8 +6,10 @@ set(ZENTORY_BACKEND_DEFS "")
 
 file(GLOB _win32_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 if(_win32_srcs)
-  # The user's readings (readings.txt) apply before the SAPI voice as before the embedded one.
-  list(APPEND _win32_srcs ${CMAKE_SOURCE_DIR}/src/platform/espeak_mecab/reading_dictionary.cpp)
+  # The user's readings (readings.txt) and the reading rules that hold for any voice apply before
+  # the SAPI voice as before the embedded one.
+  list(APPEND _win32_srcs ${CMAKE_SOURCE_DIR}/src/platform/espeak_mecab/reading_dictionary.cpp
+       ${CMAKE_SOURCE_DIR}/src/platform/espeak_mecab/reading_spans.cpp)
   add_library(zentory_backend_win32 STATIC ${_win32_srcs})
   target_include_directories(zentory_backend_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(zentory_backend_win32 PUBLIC zentory_sound zentory_win32_ui_logic winmm ole32

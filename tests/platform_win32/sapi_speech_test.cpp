@@ -225,6 +225,14 @@ TEST(SapiSpeech, TheUsersReadingsAndNfkcApplyBeforeTheVoice) {
   EXPECT_EQ(fake.speaks.back().text, L"すずきのソナタ");
   speech.Speak("ｿﾅﾀ");
   EXPECT_EQ(fake.speaks.back().text, L"ソナタ");
+  // The program's own rules for any voice: a box's code after its message, the brackets of the
+  // position gone, a pause between a menu item's two keys.
+  EXPECT_EQ(speech.TextForVoice("GENE0100000A データが大きすぎます。 他 2 件"),
+            "データが大きすぎます。 他 2 件 コード GENE0100000A");
+  EXPECT_EQ(speech.TextForVoice("小節[1] 拍[2]"), "小節 1  拍 2 ");
+  EXPECT_EQ(
+      speech.TextForVoice("ア コントロール ファンクション9 シフト コントロール ファンクション1"),
+      "ア コントロール ファンクション9、シフト コントロール ファンクション1");
 }
 
 }  // namespace

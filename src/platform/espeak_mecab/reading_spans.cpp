@@ -124,6 +124,14 @@ std::string PauseBetweenKeys(std::string_view text) {
   return out;
 }
 
+std::string ReadingRulesForAnyVoice(std::string_view text) {
+  std::string out = PauseBetweenKeys(CodeAfterMessage(text));
+  for (char& c : out) {
+    if (c == '[' || c == ']') c = ' ';
+  }
+  return out;
+}
+
 std::vector<ReadingSegment> SplitEnglish(std::string_view text,
                                          bool (*knownWord)(std::string_view word)) {
   std::vector<ReadingSegment> out;

@@ -22,6 +22,11 @@ std::string CodeAfterMessage(std::string_view text);
 // A menu item's second key follows its first after a pause ("… ファンクション9、シフト …").
 std::string PauseBetweenKeys(std::string_view text);
 
+// The reading rules that hold for any voice, SAPI's included: a box's code after its message,
+// the pause between a menu item's two keys, and the brackets around numbers ("小節[1]"), which
+// are for the eye only.
+std::string ReadingRulesForAnyVoice(std::string_view text);
+
 struct ReadingSegment {
   std::string text;
   bool english = false;

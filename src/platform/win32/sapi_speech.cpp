@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "platform/espeak_mecab/reading_spans.h"
 #include "platform/espeak_mecab/speech_text.h"
 #include "platform/win32/sapi_speech.h"
 #include "ui/win32/win32_ui_logic.h"
@@ -133,9 +134,10 @@ std::string SapiReading(std::string_view text, const std::string& readingsFolder
 }
 
 std::string CSapiSpeech::TextForVoice(std::string_view text) const {
-  // A SAPI voice reads kanji, numbers and symbols itself; only the user's own readings and the
-  // half-width kana of the program's texts need help.
-  return readings_.Apply(NormalizeNfkc(text));
+  // A SAPI voice reads kanji, numbers and symbols itself: the user's own readings, the
+  // half-width kana of the program's texts and the reading rules that hold for any voice are
+  // all it needs.
+  return ReadingRulesForAnyVoice(readings_.Apply(NormalizeNfkc(text)));
 }
 
 void CSapiSpeech::Speak(std::string_view text) {
