@@ -8,31 +8,11 @@
 
 #include "base/file_access.h"
 #include "base/general.h"
+#include "base/wide_text_win32.h"
 
 namespace zentory {
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  // Without MB_ERR_INVALID_CHARS a stray byte becomes U+FFFD: a name that is not UTF-8 then
-  // names no file rather than a wrong one.
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
-std::string Narrow(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
 
 class Handle {
  public:
@@ -72,15 +52,15 @@ bool WriteAndFlush(const std::wstring& path, std::span<const std::uint8_t> data)
 }  // namespace
 
 std::filesystem::path PathFromUtf8(const std::string& utf8) {
-  return std::filesystem::path(Wide(utf8));
+  return std::filesystem::path(WideFromUtf8(utf8));
 }
 
-std::string Utf8FromPath(const std::filesystem::path& path) { return Narrow(path.native()); }
+std::string Utf8FromPath(const std::filesystem::path& path) { return Utf8FromWide(path.native()); }
 
 namespace file_access {
 
 File OpenForReading(const std::string& path) {
-  const std::wstring wide = Wide(path);
+  const std::wstring wide = WideFromUtf8(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return nullptr;
@@ -90,13 +70,13 @@ File OpenForReading(const std::string& path) {
 
 std::uint64_t FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+  if (!GetFileAttributesExW(WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) return 0;
   if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
   return static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
 }
 
 bool ReplaceWholeFile(const std::string& path, std::span<const std::uint8_t> data) {
-  const std::wstring target = Wide(path);
+  const std::wstring target = WideFromUtf8(path);
   const DWORD attributes = GetFileAttributesW(target.c_str());
   // A file the user made read-only is not replaced, and a folder is not a file.
   if (attributes != INVALID_FILE_ATTRIBUTES &&

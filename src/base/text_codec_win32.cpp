@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "base/text_codec.h"
+#include "base/wide_text_win32.h"
 
 namespace zentory {
 
@@ -48,16 +49,6 @@ bool Decode(UINT codePage, std::string_view bytes, std::wstring& out) {
                              static_cast<int>(bytes.size()), out.data(), n) == n;
 }
 
-std::string ToUtf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
-
 // Encodes WIDE in CP932 without best fit; false when any character has no CP932 form.
 bool EncodeCp932(const std::wstring& wide, std::string& out) {
   out.clear();
@@ -84,14 +75,14 @@ std::size_t Utf8Length(unsigned char lead) {
 std::string Cp932ToUtf8(std::string_view cp932) {
   if (IsAscii(cp932)) return std::string(cp932);
   std::wstring wide;
-  if (Decode(kCp932, cp932, wide) && !HasWindowsOnly(wide)) return ToUtf8(wide);
+  if (Decode(kCp932, cp932, wide) && !HasWindowsOnly(wide)) return Utf8FromWide(wide);
   std::string out;
   std::wstring one;
   for (std::size_t i = 0; i < cp932.size();) {
     const auto lead = static_cast<unsigned char>(cp932[i]);
     const std::size_t width = IsCp932Lead(lead) && i + 1 < cp932.size() ? 2 : 1;
     if (Decode(kCp932, cp932.substr(i, width), one) && !HasWindowsOnly(one)) {
-      out += ToUtf8(one);
+      out += Utf8FromWide(one);
       i += width;
     } else {
       // One byte at a time, so a broken lead byte does not swallow the character after it.

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "base/wide_text_win32.h"
 #include "platform/espeak_mecab/reading_spans.h"
 #include "platform/espeak_mecab/speech_text.h"
 #include "platform/win32/sapi_speech.h"
@@ -15,31 +16,11 @@ namespace zentory {
 
 namespace {
 
-std::wstring WideOf(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size = static_cast<int>(utf8.size());
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, out.data(), n);
-  return out;
-}
-
-std::string Utf8Of(const wchar_t* wide) {
-  if (wide == nullptr || *wide == L'\0') return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, out.data(), n, nullptr, nullptr);
-  out.pop_back();
-  return out;
-}
-
 // A string value of KEY (null name: the default value), or empty.
 std::string TokenString(ISpDataKey* key, const wchar_t* name) {
   wchar_t* value = nullptr;
   if (key == nullptr || FAILED(key->GetStringValue(name, &value))) return {};
-  std::string out = Utf8Of(value);
+  std::string out = value != nullptr ? Utf8FromWide(value) : std::string();
   CoTaskMemFree(value);
   return out;
 }
@@ -145,7 +126,7 @@ void CSapiSpeech::Speak(std::string_view text) {
     voice_->Speak(nullptr, SPF_PURGEBEFORESPEAK, nullptr);
     return;
   }
-  std::wstring wide = WideOf(TextForVoice(text));
+  std::wstring wide = WideFromUtf8(TextForVoice(text));
   const HRESULT hr =
       voice_->Speak(wide.c_str(), SPF_ASYNC | SPF_PURGEBEFORESPEAK | SPF_IS_NOT_XML, nullptr);
   if (FAILED(hr) && !failureSaid_) {

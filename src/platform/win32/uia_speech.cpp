@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/wide_text_win32.h"
+
 namespace zentory {
 
 namespace {
@@ -15,16 +17,6 @@ template <typename Fn>
 Fn Function(HMODULE module, const char* name) {
   FARPROC proc = GetProcAddress(module, name);
   return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
-}
-
-std::wstring WideOf(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size = static_cast<int>(utf8.size());
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, out.data(), n);
-  return out;
 }
 
 }  // namespace
@@ -71,7 +63,7 @@ std::unique_ptr<CUiaSpeech> CUiaSpeech::Create(HWND window, std::string& problem
 void CUiaSpeech::Speak(std::string_view text) {
   // A screen reader cannot be told to stop; the next notification supersedes this one.
   if (text.empty() || raise_ == nullptr) return;
-  std::wstring wide = WideOf(text);
+  std::wstring wide = WideFromUtf8(text);
   BSTR display = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
   BSTR activity = SysAllocString(kActivityId);
   HRESULT hr = E_OUTOFMEMORY;

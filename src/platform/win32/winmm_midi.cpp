@@ -3,6 +3,8 @@
 #include <list>
 #include <mutex>
 
+#include "base/wide_text_win32.h"
+
 namespace zentory {
 
 namespace {
@@ -11,22 +13,13 @@ constexpr UINT kHeaderSize = sizeof(MIDIHDR);
 // How long a close waits for the driver to hand back its buffers after the reset: 200 pauses.
 constexpr int kCloseWaits = 200;
 
-std::string Utf8(const wchar_t* wide) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, out.data(), n, nullptr, nullptr);
-  out.pop_back();
-  return out;
-}
-
 class CSystemWinMidiApi : public IWinMidiApi {
  public:
   UINT GetNumDevs() override { return midiOutGetNumDevs(); }
   bool GetDevName(UINT id, std::string& name) override {
     MIDIOUTCAPSW caps{};
     if (midiOutGetDevCapsW(id, &caps, sizeof caps) != MMSYSERR_NOERROR) return false;
-    name = Utf8(caps.szPname);
+    name = Utf8FromWide(caps.szPname);
     return true;
   }
   MMRESULT Open(HMIDIOUT* out, UINT id) override {

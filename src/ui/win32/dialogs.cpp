@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/text_codec.h"
+#include "base/wide_text_win32.h"
 #include "ui/win32/main_window.h"
-#include "ui/win32/wide_text.h"
 #include "ui/win32/win32_texts.h"
 #include "ui/win32/win32_ui_logic.h"
 
@@ -17,8 +17,6 @@ namespace zentory {
 
 namespace {
 
-using win32ui::Utf8;
-using win32ui::Wide;
 
 constexpr std::size_t kTextInputMaxBytes = 254;  // CP932 bytes, the NUL of the buffer excluded
 constexpr int kTextEditId = 1001;
@@ -64,7 +62,7 @@ class CDialogTemplate {
     for (short v : values) words_.push_back(static_cast<WORD>(v));
   }
   void String(std::string_view text) {
-    for (wchar_t c : Wide(text)) words_.push_back(static_cast<WORD>(c));
+    for (wchar_t c : WideFromUtf8(text)) words_.push_back(static_cast<WORD>(c));
     words_.push_back(0);
   }
   // WORDs are enough for the alignment a template needs once the buffer itself is DWORD-aligned,
@@ -97,7 +95,7 @@ INT_PTR CALLBACK TextInputProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
         wide.resize(static_cast<std::size_t>(got > 0 ? got : 0));
         if (state != nullptr) {
           // Characters CP932 cannot hold are kept, so the marker command can say they were lost.
-          state->text = Utf8CutToCp932Length(Utf8(wide), kTextInputMaxBytes);
+          state->text = Utf8CutToCp932Length(Utf8FromWide(wide), kTextInputMaxBytes);
         }
         EndDialog(dialog, IDOK);
         return TRUE;
@@ -128,11 +126,11 @@ int CWin32MessageBox::Show(std::string_view text) {
 void CWin32MessageBox::ShowHere(const std::string& text) {
   if (voice_ != nullptr) voice_->Speak(text);
   std::wstring body;
-  for (wchar_t c : Wide(text)) {
+  for (wchar_t c : WideFromUtf8(text)) {
     if (c == L'\n') body.push_back(L'\r');
     body.push_back(c);
   }
-  std::wstring title = Wide(win32_texts::kTitle);
+  std::wstring title = WideFromUtf8(win32_texts::kTitle);
   MessageBoxW(Owner(window_), body.c_str(), title.c_str(), MB_OK | MB_TASKMODAL);
   if (window_ != nullptr) window_->TakeFocus();
 }
@@ -149,9 +147,9 @@ std::optional<std::string> CWin32Dialogs::SaveFile(std::string_view defaultExten
 
 std::optional<std::string> CWin32Dialogs::FileDialog(bool save, std::string_view defaultExtension,
                                                      std::string_view filter) {
-  std::wstring filterW = Wide(win32ui::CommonDialogFilter(filter));
-  std::wstring extension = Wide(win32ui::DefaultExtension(defaultExtension));
-  std::wstring title = Wide(save ? win32_texts::kSaveTitle : win32_texts::kOpenTitle);
+  std::wstring filterW = WideFromUtf8(win32ui::CommonDialogFilter(filter));
+  std::wstring extension = WideFromUtf8(win32ui::DefaultExtension(defaultExtension));
+  std::wstring title = WideFromUtf8(save ? win32_texts::kSaveTitle : win32_texts::kOpenTitle);
   std::vector<wchar_t> path(kPathChars, L'\0');
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof(ofn);
@@ -169,7 +167,7 @@ std::optional<std::string> CWin32Dialogs::FileDialog(bool save, std::string_view
   if (!chosen) CommDlgExtendedError();  // a cancel and a failure both leave the song as it is
   if (window_ != nullptr) window_->TakeFocus();
   if (!chosen) return std::nullopt;
-  return Utf8(path.data());
+  return Utf8FromWide(path.data());
 }
 
 std::string CWin32Dialogs::TextInput() {

@@ -6,14 +6,13 @@
 #include <memory>
 
 #include "base/text_codec.h"
-#include "ui/win32/wide_text.h"
+#include "base/wide_text_win32.h"
 #include "ui/win32/win32_texts.h"
 
 namespace zentory {
 
 namespace {
 
-using win32ui::Wide;
 
 constexpr wchar_t kClassName[] = L"ZentoryMainWindow";
 // The core posts its own messages in WM_APP .. WM_APP + 0xFF (playback ended, play reports, the
@@ -55,7 +54,7 @@ CWin32MainWindow::CWin32MainWindow() : uiThread_(GetCurrentThreadId()) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);
-  std::wstring title = Wide(win32_texts::kTitle);
+  std::wstring title = WideFromUtf8(win32_texts::kTitle);
   hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, title.c_str(),
                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
                           CW_USEDEFAULT, 560, 430, nullptr, nullptr, instance, this);
@@ -63,7 +62,7 @@ CWin32MainWindow::CWin32MainWindow() : uiThread_(GetCurrentThreadId()) {
   font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   CreateControls();
   if (HMENU system = GetSystemMenu(hwnd_, FALSE)) {
-    std::wstring about = Wide(win32_texts::kAboutMenuItem);
+    std::wstring about = WideFromUtf8(win32_texts::kAboutMenuItem);
     AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(system, MF_STRING, kAboutCommand, about.c_str());
   }
@@ -80,7 +79,7 @@ void CWin32MainWindow::CreateControls() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   auto make = [&](const wchar_t* cls, std::string_view text, DWORD style, int x, int y, int w,
                   int h, int id, DWORD exStyle = 0) {
-    std::wstring wide = Wide(text);
+    std::wstring wide = WideFromUtf8(text);
     HWND child = CreateWindowExW(exStyle, cls, wide.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w,
                                  h, hwnd_, IdMenu(id), instance, nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -149,8 +148,8 @@ LRESULT CWin32MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == kAboutCommand) {
-        std::wstring text = Wide(win32_texts::kAboutText);
-        std::wstring title = Wide(win32_texts::kAboutTitle);
+        std::wstring text = WideFromUtf8(win32_texts::kAboutText);
+        std::wstring title = WideFromUtf8(win32_texts::kAboutTitle);
         MessageBoxW(hwnd_, text.c_str(), title.c_str(), MB_OK);
         TakeFocus();
         return 0;
@@ -228,7 +227,7 @@ void CWin32MainWindow::SetGuideText(std::string_view text) {
       if (c == '\n') crlf.push_back('\r');
       crlf.push_back(c);
     }
-    SetWindowTextW(guide_, Wide(crlf).c_str());
+    SetWindowTextW(guide_, WideFromUtf8(crlf).c_str());
   }
   if (echo_) {
     std::string line = EchoLine("say: ", text) + '\n';
@@ -238,11 +237,11 @@ void CWin32MainWindow::SetGuideText(std::string_view text) {
 }
 
 void CWin32MainWindow::SetPositionField(std::string_view text) {
-  if (position_ != nullptr) SetWindowTextW(position_, Wide(text).c_str());
+  if (position_ != nullptr) SetWindowTextW(position_, WideFromUtf8(text).c_str());
 }
 
 void CWin32MainWindow::SetTrackField(std::string_view text) {
-  if (track_ != nullptr) SetWindowTextW(track_, Wide(text).c_str());
+  if (track_ != nullptr) SetWindowTextW(track_, WideFromUtf8(text).c_str());
 }
 
 void CWin32MainWindow::FillList(HWND list, const std::vector<std::string>& rows, int selected) {
@@ -250,7 +249,7 @@ void CWin32MainWindow::FillList(HWND list, const std::vector<std::string>& rows,
   filling_ = true;
   SendMessageW(list, CB_RESETCONTENT, 0, 0);
   for (const auto& row : rows) {
-    std::wstring wide = Wide(row);
+    std::wstring wide = WideFromUtf8(row);
     SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
   }
   SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);

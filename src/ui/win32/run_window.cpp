@@ -12,6 +12,7 @@
 
 #include "app/main_dialog.h"
 #include "base/error_report.h"
+#include "base/wide_text_win32.h"
 #include "platform/fakes/fakes.h"
 #include "platform/win32/endpoint_mixer.h"
 #include "platform/win32/waveout_audio.h"
@@ -20,7 +21,6 @@
 #include "ui/win32/dialogs.h"
 #include "ui/win32/key_hook.h"
 #include "ui/win32/main_window.h"
-#include "ui/win32/wide_text.h"
 #include "ui/win32/win32_speech.h"
 #include "ui/win32/win32_texts.h"
 
@@ -121,7 +121,7 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
 
 // True when a file can be made in DIR (removed again at once).
 bool CanWriteIn(const std::string& dir) {
-  std::wstring name = win32ui::Wide(dir);
+  std::wstring name = WideFromUtf8(dir);
   if (!name.empty() && name.back() != L'\\') name.push_back(L'\\');
   name += L".zentory-write-check-" + std::to_wstring(GetCurrentProcessId());
   HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

@@ -1,10 +1,10 @@
-#include "ui/win32/wide_text.h"
+#include "base/wide_text_win32.h"
 
 #include <windows.h>
 
-namespace zentory::win32ui {
+namespace zentory {
 
-std::wstring Wide(std::string_view utf8) {
+std::wstring WideFromUtf8(std::string_view utf8) {
   if (utf8.empty()) return {};
   const int size = static_cast<int>(utf8.size());
   const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
@@ -14,7 +14,7 @@ std::wstring Wide(std::string_view utf8) {
   return out;
 }
 
-std::string Utf8(std::wstring_view wide) {
+std::string Utf8FromWide(std::wstring_view wide) {
   if (wide.empty()) return {};
   const int size = static_cast<int>(wide.size());
   const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
@@ -24,4 +24,4 @@ std::string Utf8(std::wstring_view wide) {
   return out;
 }
 
-}  // namespace zentory::win32ui
+}  // namespace zentory
