@@ -21,9 +21,6 @@ constexpr std::array<const char*, 12> kNoteNames = {"C",  "C#", "D",  "D#", "E",
 // The note values MML entry takes (3, 6, 12 and 24 are the triplets).
 constexpr std::array<int, 10> kNoteValues = {1, 2, 3, 4, 6, 8, 12, 16, 24, 32};
 constexpr int kPanLimit = 100;
-constexpr int kBendCentre = 8192;
-constexpr double kBendScale = 8191.5;
-constexpr int kDefaultSensitivity = 2;
 constexpr std::uint32_t kPanController = 10;
 // A time signature's denominator is a power of two; beyond 1/256 the byte is not a note value.
 constexpr int kMaxDenominatorPower = 8;
@@ -79,8 +76,8 @@ int PanFromController(int value) {
 }
 
 int CentsFromBend(int bend, int sensitivity) {
-  if (sensitivity <= 0) sensitivity = kDefaultSensitivity;
-  const double cents = (bend - kBendCentre) * 100.0 * sensitivity / kBendScale;
+  if (sensitivity <= 0) sensitivity = kDefaultBendSensitivity;
+  const double cents = (bend - kBendCentre) * 100.0 * sensitivity / kBendFullScale;
   return static_cast<int>(std::lround(cents));
 }
 

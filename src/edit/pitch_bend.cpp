@@ -19,9 +19,7 @@ constexpr std::uint32_t kNrpnLsb = 98;
 constexpr std::uint32_t kNrpnMsb = 99;
 constexpr std::uint32_t kRpnLsb = 100;
 constexpr std::uint32_t kRpnMsb = 101;
-constexpr int kDefaultSensitivity = 2;  // semitones
 constexpr int kBendPoints = 10;
-constexpr int kBendCentre = 8192;
 constexpr int kBendMax = 16383;
 
 CMusicEvent MakeController(int channel, std::uint32_t controller, int value) {
@@ -156,7 +154,7 @@ int CEditSession::StorePitchBend(int cents) {
   const std::int64_t tick = position_.tick;
   int sensitivity = SensitivityAt(*song_, channel, tick);
   const bool addSensitivity = sensitivity <= 0;
-  if (addSensitivity) sensitivity = kDefaultSensitivity;
+  if (addSensitivity) sensitivity = kDefaultBendSensitivity;
   // The bend holds one sensitivity's worth of cents either way; more is stored as the most.
   cents = std::clamp(cents, -100 * sensitivity, 100 * sensitivity);
 
@@ -185,12 +183,12 @@ int CEditSession::StorePitchBend(int cents) {
   if (addSensitivity && out) {
     out->SendControlChange(0, static_cast<int>(kRpnMsb), channel);
     out->SendControlChange(0, static_cast<int>(kRpnLsb), channel);
-    out->SendControlChange(kDefaultSensitivity, static_cast<int>(kDataEntry), channel);
+    out->SendControlChange(kDefaultBendSensitivity, static_cast<int>(kDataEntry), channel);
   }
   constexpr std::int64_t kMaxTick = INT32_MAX;
   for (int i = 0; i < kBendPoints; ++i) {
     const int x = i < kBendPoints - 1 ? cents - (cents / 9) * i : 0;
-    const auto bend = static_cast<int>(std::trunc(8191.5 / sensitivity * 0.01 * x));
+    const auto bend = static_cast<int>(std::trunc(kBendFullScale / sensitivity * 0.01 * x));
     const int value = std::clamp(bend + kBendCentre, 0, kBendMax);
     const int msb = value >> 7;
     const int lsb = value & 0x7F;
@@ -207,7 +205,7 @@ int CEditSession::StorePitchBend(int cents) {
     // Registered parameter 0/0 = 2 semitones, ahead of the bend at its tick (each insertion goes
     // in front of the one before).
     for (auto [controller, value] : std::array<std::pair<std::uint32_t, int>, 3>{
-             {{kDataEntry, kDefaultSensitivity}, {kRpnLsb, 0}, {kRpnMsb, 0}}}) {
+             {{kDataEntry, kDefaultBendSensitivity}, {kRpnLsb, 0}, {kRpnMsb, 0}}}) {
       current->InsertEventAtTime(static_cast<std::int32_t>(tick),
                                  MakeController(channel, controller, value), CMidiTrack::kBefore);
     }
